@@ -1,0 +1,287 @@
+#include "services/files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+#include "services/encoding.h"
+
+namespace wordloom {
+namespace {
+
+constexpr std::string_view kTempPrefix = ".wordloom-";
+constexpr std::string_view kTempSuffix = ".tmp";
+
+std::string FsPath(const Text& path) { return TextToFileSystem(path); }
+
+std::string ParentOf(const std::string& path) {
+  std::size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) return false;
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+// Creates a fresh temporary file in `folder` with the given mode (the umask applies).
+int CreateTemporary(const std::string& folder, mode_t mode, std::string& name) {
+  static std::atomic<unsigned> counter{0};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    timespec ts{};
+    clock_gettime(CLOCK_REALTIME, &ts);
+    unsigned long tag = static_cast<unsigned long>(ts.tv_nsec) ^
+                        (static_cast<unsigned long>(getpid()) << 20) ^ (counter++ * 7919ul);
+    name = folder + "/" + std::string(kTempPrefix) + std::to_string(tag % 100000000ul) +
+           std::string(kTempSuffix);
+    int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+void SyncFolder(const std::string& folder) {
+  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+bool IsDirectoryEntry(DIR* dir, const dirent* entry) {
+  if (entry->d_type == DT_DIR) return true;
+  if (entry->d_type != DT_UNKNOWN && entry->d_type != DT_LNK) return false;
+  struct stat st {};
+  // A link to a folder counts as a folder, as the search always treated it.
+  return fstatat(dirfd(dir), entry->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace
+
+ByteArray ReadFileBytes(const Text& path) {
+  if (path.empty()) return {};
+  int fd = ::open(FsPath(path).c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return {};
+  ByteArray bytes;
+  struct stat st {};
+  if (fstat(fd, &st) == 0) {
+    if (S_ISDIR(st.st_mode)) {
+      ::close(fd);
+      return {};
+    }
+    if (st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
+  }
+  char buffer[65536];
+  for (;;) {
+    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      bytes.clear();
+      break;
+    }
+    if (n == 0) break;
+    bytes.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return bytes;
+}
+
+bool WriteFileBytes(const Text& path, std::initializer_list<std::string_view> parts) {
+  if (path.empty()) return false;
+  std::string target = FsPath(path);
+  struct stat st {};
+  if (lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    char resolved[PATH_MAX];
+    if (realpath(target.c_str(), resolved) == nullptr) return false;
+    target = resolved;
+  }
+  bool exists = stat(target.c_str(), &st) == 0;
+  if (exists && !S_ISREG(st.st_mode)) return false;
+  const mode_t mode = exists ? (st.st_mode & 07777) : 0666;
+  const std::string folder = ParentOf(target);
+
+  std::string tempName;
+  int fd = CreateTemporary(folder, exists ? 0600 : mode, tempName);
+  if (fd < 0) return false;
+  bool ok = true;
+  for (std::string_view part : parts) ok = ok && WriteAll(fd, part);
+  if (ok && exists) {
+    ok = fchmod(fd, mode) == 0;
+    if (fchown(fd, st.st_uid, st.st_gid) != 0) {
+      // Only the superuser may give the file back to its owner; others keep their own.
+    }
+  }
+  if (ok && fdatasync(fd) != 0 && errno != EINVAL) ok = false;
+  if (::close(fd) != 0) ok = false;
+  if (ok && ::rename(tempName.c_str(), target.c_str()) != 0) ok = false;
+  if (!ok) {
+    ::unlink(tempName.c_str());
+    return false;
+  }
+  SyncFolder(folder);
+  return true;
+}
+
+bool PathExists(const Text& path) {
+  struct stat st {};
+  return !path.empty() && lstat(FsPath(path).c_str(), &st) == 0;
+}
+
+bool IsDirectory(const Text& path) {
+  struct stat st {};
+  return !path.empty() && stat(FsPath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool MakeDirectory(const Text& path) {
+  return !path.empty() && ::mkdir(FsPath(path).c_str(), 0777) == 0;
+}
+
+bool RemoveFile(const Text& path) {
+  return !path.empty() && ::unlink(FsPath(path).c_str()) == 0;
+}
+
+bool RemoveEntryAt(int dirFd, const char* name) {
+  struct stat st {};
+  if (fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
+  if (!S_ISDIR(st.st_mode)) return unlinkat(dirFd, name, 0) == 0;
+
+  int fd = openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return false;
+  DIR* dir = fdopendir(fd);
+  if (dir == nullptr) {
+    ::close(fd);
+    return false;
+  }
+  bool complete = true;
+  while (dirent* entry = readdir(dir)) {
+    std::string_view child = entry->d_name;
+    if (child == "." || child == "..") continue;
+    if (!RemoveEntryAt(dirfd(dir), entry->d_name)) complete = false;
+  }
+  closedir(dir);
+  return unlinkat(dirFd, name, AT_REMOVEDIR) == 0 && complete;
+}
+
+bool RemoveDirectoryTree(const Text& path) {
+  std::size_t first = path.find_first_not_of(' ');
+  if (first == Text::npos) return false;
+  std::string fs = FsPath(path.substr(first));
+  while (fs.size() > 1 && fs.back() == '/') fs.pop_back();
+  if (fs == "/" || fs == "." || fs == "..") return false;
+  struct stat st {};
+  if (lstat(fs.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;  // links refused
+
+  std::size_t slash = fs.find_last_of('/');
+  std::string parent = slash == std::string::npos ? "." : (slash == 0 ? "/" : fs.substr(0, slash));
+  std::string name = slash == std::string::npos ? fs : fs.substr(slash + 1);
+  if (name == "." || name == "..") return false;
+  int parentFd = ::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (parentFd < 0) return false;
+  bool removed = RemoveEntryAt(parentFd, name.c_str());
+  ::close(parentFd);
+  return removed;
+}
+
+bool IsTemporaryFileName(std::string_view name) {
+  return name.size() > kTempPrefix.size() + kTempSuffix.size() && name.starts_with(kTempPrefix) &&
+         name.ends_with(kTempSuffix);
+}
+
+void SweepTemporaryFiles(const Text& folder) {
+  DIR* dir = opendir(FsPath(folder).c_str());
+  if (dir == nullptr) return;
+  while (dirent* entry = readdir(dir)) {
+    if (!IsTemporaryFileName(entry->d_name)) continue;
+    struct stat st {};
+    if (fstatat(dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode)) {
+      unlinkat(dirfd(dir), entry->d_name, 0);
+    }
+  }
+  closedir(dir);
+}
+
+FileIdentity IdentifyFile(const Text& path) {
+  FileIdentity id;
+  struct stat st {};
+  if (path.empty() || stat(FsPath(path).c_str(), &st) != 0) return id;
+  id.exists = true;
+  id.device = st.st_dev;
+  id.inode = st.st_ino;
+  id.size = static_cast<std::uint64_t>(st.st_size);
+  id.modifiedNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  id.changedNs = static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+  return id;
+}
+
+bool MatchesWildcard(std::string_view name, std::string_view pattern) {
+  auto fold = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? c | 0x20 : c; };
+  std::size_t n = 0, p = 0;
+  std::size_t starP = std::string_view::npos, starN = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && pattern[p] == '*') {
+      starP = p++;
+      starN = n;
+    } else if (p < pattern.size() && pattern[p] == '?') {
+      ++p;
+      n += CharLength(name, n);
+    } else if (p < pattern.size() &&
+               fold(static_cast<unsigned char>(pattern[p])) == fold(static_cast<unsigned char>(name[n]))) {
+      ++p;
+      ++n;
+    } else if (starP != std::string_view::npos) {
+      p = starP + 1;
+      starN += CharLength(name, starN);  // a star swallows whole characters
+      n = starN;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+Text FileSearch::First(const Text& folderAndPattern) {
+  Close();
+  std::size_t slash = folderAndPattern.find_last_of('/');
+  Text folder = slash == Text::npos ? Text(".") : folderAndPattern.substr(0, slash);
+  if (folder.empty()) folder = "/";
+  pattern_ = slash == Text::npos ? folderAndPattern : folderAndPattern.substr(slash + 1);
+  dir_ = opendir(FsPath(folder).c_str());
+  return Next();
+}
+
+Text FileSearch::Next() {
+  if (dir_ == nullptr) return Text();
+  while (dirent* entry = readdir(dir_)) {
+    std::string_view raw = entry->d_name;
+    if (raw == "." || raw == "..") continue;
+    Text name = FileSystemToText(raw);
+    if (!MatchesWildcard(name, pattern_) || IsDirectoryEntry(dir_, entry)) continue;
+    return name;
+  }
+  Close();
+  return Text();
+}
+
+void FileSearch::Close() {
+  if (dir_ != nullptr) closedir(dir_);
+  dir_ = nullptr;
+}
+
+}  // namespace wordloom

@@ -1,0 +1,216 @@
+#include "services/ini.h"
+
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+#include "services/files.h"
+
+namespace wordloom {
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+
+struct IniLine {
+  std::string_view raw;      // the line with its terminator, exactly as in the file
+  std::string_view content;  // without LF or CR LF
+  bool isSection = false;
+  std::string_view name;     // section name, or key name (blanks around it dropped)
+  std::string_view value;    // bytes after the first "=" of a key line
+  bool isKey = false;
+};
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view TrimBlanks(std::string_view s) {
+  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+IniLine ParseLine(std::string_view raw) {
+  IniLine line;
+  line.raw = raw;
+  std::string_view c = raw;
+  if (!c.empty() && c.back() == '\n') c.remove_suffix(1);
+  if (!c.empty() && c.back() == '\r') c.remove_suffix(1);
+  line.content = c;
+
+  std::string_view body = c;
+  while (!body.empty() && IsBlank(body.front())) body.remove_prefix(1);
+  if (!body.empty() && body.front() == '[') {
+    // "]" can be the second byte of a character: the name runs to the last "]" that stands
+    // at a character boundary.
+    std::size_t close = std::string_view::npos;
+    for (std::size_t i = 1; i < body.size(); i += CharLength(body, i)) {
+      if (body[i] == ']') close = i;
+    }
+    if (close != std::string_view::npos) {
+      line.isSection = true;
+      line.name = body.substr(1, close - 1);
+    }
+    return line;
+  }
+  if (body.empty() || body.front() == ';') return line;
+  std::size_t eq = c.find('=');  // "=" is below 0x40, never inside a character
+  if (eq == std::string_view::npos) return line;
+  std::string_view key = TrimBlanks(c.substr(0, eq));
+  if (key.empty()) return line;
+  line.isKey = true;
+  line.name = key;
+  line.value = c.substr(eq + 1);
+  return line;
+}
+
+std::vector<IniLine> ParseFile(std::string_view bytes) {
+  std::vector<IniLine> lines;
+  std::size_t pos = 0;
+  while (pos < bytes.size()) {
+    std::size_t lf = bytes.find('\n', pos);
+    std::size_t end = lf == std::string_view::npos ? bytes.size() : lf + 1;
+    lines.push_back(ParseLine(bytes.substr(pos, end - pos)));
+    pos = end;
+  }
+  return lines;
+}
+
+std::string_view SkipLowBytes(std::string_view s) {
+  while (!s.empty() && static_cast<unsigned char>(s.front()) <= 32) s.remove_prefix(1);
+  return s;
+}
+
+bool Storable(std::string_view s) {
+  return s.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+}
+
+// Index of the line after the section that starts at `header` (the next header or the end).
+std::size_t SectionEnd(const std::vector<IniLine>& lines, std::size_t header) {
+  std::size_t i = header + 1;
+  while (i < lines.size() && !lines[i].isSection) ++i;
+  return i;
+}
+
+Text CutValue(std::string_view value) {
+  if (value.size() <= kIniValueLimit) return Text(value);
+  std::size_t end = 0;
+  while (end < value.size()) {
+    std::size_t next = end + CharLength(value, end);
+    if (next > kIniValueLimit) break;
+    end = next;
+  }
+  return Text(value.substr(0, end));
+}
+
+}  // namespace
+
+TextArray ListIniSections(const Text& path) {
+  TextArray names;
+  ByteArray bytes = ReadFileBytes(path);
+  std::unordered_set<std::string_view> seen;
+  std::size_t used = 1;  // the list's closing NUL
+  for (const IniLine& line : ParseFile(bytes)) {
+    if (!line.isSection || !seen.insert(line.name).second) continue;
+    if (used + line.name.size() + 1 > kIniSectionNamesBuffer) break;
+    used += line.name.size() + 1;
+    names.emplace_back(line.name);
+  }
+  return names;
+}
+
+Text ReadIniValue(const Text& path, const Text& section, const Text& key,
+                  const Text& defaultValue) {
+  std::string_view file = SkipLowBytes(path);
+  // Only emptiness is judged after the blanks; a section is looked up exactly as named, so a
+  // library whose name begins with a blank still finds its own record.
+  if (file.empty() || section.empty() || SkipLowBytes(key).empty()) return Text();
+  ByteArray bytes = ReadFileBytes(Text(file));
+  bool inSection = false;
+  for (const IniLine& line : ParseFile(bytes)) {
+    if (line.isSection) {
+      inSection = line.name == section;
+    } else if (inSection && line.isKey && line.name == key) {
+      return CutValue(line.value);
+    }
+  }
+  return defaultValue;
+}
+
+bool WriteIniValue(const Text& path, const Text& section, const std::optional<Text>& key,
+                   const std::optional<Text>& value) {
+  if (path.empty() || section.empty() || !Storable(section)) return false;
+  if (value && !key) return false;
+  if (key && (key->empty() || !Storable(*key) || key->find('=') != Text::npos ||
+              TrimBlanks(*key) != *key)) {
+    return false;
+  }
+  if (value && !Storable(*value)) return false;
+  if (PathExists(path) && IsDirectory(path)) return false;
+
+  const ByteArray bytes = ReadFileBytes(path);
+  const std::vector<IniLine> lines = ParseFile(bytes);
+  std::vector<std::size_t> headers;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].isSection && lines[i].name == section) headers.push_back(i);
+  }
+
+  Text out;
+  out.reserve(bytes.size() + section.size() + (value ? value->size() : 0) + 16);
+  auto appendLines = [&](std::size_t from, std::size_t to) {
+    for (std::size_t i = from; i < to; ++i) out.append(lines[i].raw);
+  };
+  // Every line we add starts on a line of its own, also after a last line without LF.
+  auto startLine = [&] {
+    if (!out.empty() && out.back() != '\n') out.append(kLineEnd);
+  };
+
+  if (!key) {  // delete every section of that name
+    if (headers.empty()) return true;
+    std::size_t pos = 0;
+    for (std::size_t h : headers) {
+      appendLines(pos, h);
+      pos = SectionEnd(lines, h);
+    }
+    appendLines(pos, lines.size());
+    return WriteFileBytes(path, out);
+  }
+
+  if (headers.empty()) {
+    if (!value) return true;  // no such key to delete
+    out = bytes;
+    startLine();
+    out.append("[").append(section).append("]").append(kLineEnd);
+    out.append(*key).append("=").append(*value).append(kLineEnd);
+    return WriteFileBytes(path, out);
+  }
+
+  // The first section of that name holds the key.
+  const std::size_t header = headers.front();
+  const std::size_t end = SectionEnd(lines, header);
+  std::size_t keyLine = end;
+  for (std::size_t i = header + 1; i < end; ++i) {
+    if (lines[i].isKey && lines[i].name == *key) {
+      keyLine = i;
+      break;
+    }
+  }
+  if (keyLine != end) {
+    appendLines(0, keyLine);
+    if (value) {
+      std::string_view terminator = lines[keyLine].raw.substr(lines[keyLine].content.size());
+      out.append(*key).append("=").append(*value).append(terminator);
+    }
+    appendLines(keyLine + 1, lines.size());
+    return WriteFileBytes(path, out);
+  }
+  if (!value) return true;
+  // A new key goes after the section's last non-empty line, before any blank separator.
+  std::size_t insertAt = end;
+  while (insertAt > header + 1 && TrimBlanks(lines[insertAt - 1].content).empty()) --insertAt;
+  appendLines(0, insertAt);
+  startLine();
+  out.append(*key).append("=").append(*value).append(kLineEnd);
+  appendLines(insertAt, lines.size());
+  return WriteFileBytes(path, out);
+}
+
+}  // namespace wordloom

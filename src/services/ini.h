@@ -1,0 +1,29 @@
+// INI files in the private-profile format: "[section]" lines open sections, "key=value"
+// lines hold values. GBK bytes; CR LF written, LF alone accepted. Names match byte for byte.
+#pragma once
+
+#include <optional>
+
+#include "services/text.h"
+
+namespace wordloom {
+
+inline constexpr std::size_t kIniSectionNamesBuffer = 204800;
+inline constexpr std::size_t kIniValueLimit = 10239;
+
+// The section names in file order (each name once); empty when the file is missing.
+TextArray ListIniSections(const Text& path);
+
+// The key's value, or `defaultValue` when the section or key is missing. A path or key that
+// is empty or blank gives "" without reading the file.
+Text ReadIniValue(const Text& path, const Text& section, const Text& key,
+                  const Text& defaultValue = Text());
+
+// With key and value: sets the key (creating file and section when missing). With the value
+// omitted: deletes the key. With both omitted: deletes the whole section. Every other line
+// of the file stays byte for byte; the write is atomic. False when a name or value cannot
+// be stored (line breaks, "=" in a key) or the file cannot be written.
+bool WriteIniValue(const Text& path, const Text& section, const std::optional<Text>& key = {},
+                   const std::optional<Text>& value = {});
+
+}  // namespace wordloom

@@ -1,0 +1,112 @@
+#include "store/resource_store.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "services/encoding.h"
+#include "services/environment.h"
+#include "services/files.h"
+#include "services/ini.h"
+#include "store/store_names.h"
+
+namespace wordloom {
+namespace {
+
+Text Under(const Text& name) { return GetRunDirectory() + names::Separator() + name; }
+
+}  // namespace
+
+Text ResourceStore::RunDirectory() { return GetRunDirectory(); }
+
+Text ResourceStore::RegistryPath(LibraryKind kind) {
+  return Under(kind == LibraryKind::kSentence ? names::SentenceRegistryFile()
+                                              : names::KeywordRegistryFile());
+}
+
+Text ResourceStore::LibraryParentFolder(LibraryKind kind) {
+  return Under(kind == LibraryKind::kSentence ? names::SentenceFolder() : names::KeywordFolder());
+}
+
+Text ResourceStore::LibraryFolder(LibraryKind kind, const Text& name) {
+  return LibraryParentFolder(kind) + names::Separator() + name;
+}
+
+Text ResourceStore::TemplateFolder() { return Under(names::TemplateFolder()); }
+
+Text ResourceStore::TemplatePath(const Text& fileName) {
+  return TemplateFolder() + names::Separator() + fileName;
+}
+
+Text ResourceStore::SynonymFolder() { return Under(names::SynonymFolder()); }
+
+TextArray ResourceStore::ListLibraries(LibraryKind kind) {
+  return ListIniSections(RegistryPath(kind));
+}
+
+Text ResourceStore::ReadTag(LibraryKind kind, const Text& name) {
+  return ReadIniValue(RegistryPath(kind), name, names::TagKey());
+}
+
+bool ResourceStore::WriteTag(LibraryKind kind, const Text& name, const Text& tag) {
+  return WriteIniValue(RegistryPath(kind), name, names::TagKey(), tag);
+}
+
+bool ResourceStore::DeleteLibrary(LibraryKind kind, const Text& name) {
+  return WriteIniValue(RegistryPath(kind), name);
+}
+
+Text ResourceStore::ReadFileAsText(const Text& path) { return ToText(ReadFileBytes(path)); }
+
+TextArray ResourceStore::SplitLines(const Text& text) { return SplitText(text, "\r\n"); }
+
+bool ResourceStore::IsValidLibraryName(const Text& name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  // Looked at per character: "\" is also the second byte of some characters (誠 is D5 5C),
+  // and those names are fine.
+  for (std::size_t i = 0; i < name.size(); i += CharLength(name, i)) {
+    char c = name[i];
+    if (c == '/' || c == '\\' || c == '\0') return false;
+  }
+  return true;
+}
+
+bool ResourceStore::EnsureLibraryFolder(LibraryKind kind, const Text& name) {
+  const Text folder = LibraryFolder(kind, name);
+  if (PathExists(folder)) return IsDirectory(folder);
+  MakeDirectory(LibraryParentFolder(kind));  // one level; an existing parent is fine
+  MakeDirectory(folder);
+  return IsDirectory(folder);
+}
+
+FolderRemoval ResourceStore::DeleteLibraryFolder(LibraryKind kind, const Text& name) {
+  if (!IsValidLibraryName(name)) return FolderRemoval::kRefused;
+  const std::string parent = TextToFileSystem(LibraryParentFolder(kind));
+  const std::string entry = TextToFileSystem(name);
+  int parentFd = ::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (parentFd < 0) return FolderRemoval::kNothingThere;
+  struct stat st {};
+  FolderRemoval result;
+  if (fstatat(parentFd, entry.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    result = FolderRemoval::kNothingThere;
+  } else if (!S_ISDIR(st.st_mode)) {
+    result = FolderRemoval::kRefused;  // a link or a file is not the library's folder
+  } else {
+    result = RemoveEntryAt(parentFd, entry.c_str()) ? FolderRemoval::kRemoved
+                                                    : FolderRemoval::kIncomplete;
+  }
+  ::close(parentFd);
+  return result;
+}
+
+void ResourceStore::SweepTemporaryFiles() {
+  wordloom::SweepTemporaryFiles(RunDirectory());
+  wordloom::SweepTemporaryFiles(TemplateFolder());
+  for (LibraryKind kind : {LibraryKind::kSentence, LibraryKind::kKeyword}) {
+    for (const Text& name : ListLibraries(kind)) {
+      if (IsValidLibraryName(name)) wordloom::SweepTemporaryFiles(LibraryFolder(kind, name));
+    }
+  }
+}
+
+}  // namespace wordloom

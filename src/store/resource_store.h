@@ -1,0 +1,56 @@
+// The resource store: the layout of the folders and files under the run directory, the two
+// library registries, reading files as text and cutting text into lines.
+#pragma once
+
+#include "services/text.h"
+
+namespace wordloom {
+
+enum class LibraryKind { kSentence, kKeyword };
+
+// What became of a library folder that was to be deleted.
+enum class FolderRemoval {
+  kRemoved,       // the folder and everything in it are gone
+  kNothingThere,  // there was no folder
+  kRefused,       // not a real folder inside the kind's parent folder: left alone
+  kIncomplete,    // some entries could not be deleted and are still on disk
+};
+
+class ResourceStore {
+ public:
+  static Text RunDirectory();
+  static Text RegistryPath(LibraryKind kind);
+  static Text LibraryParentFolder(LibraryKind kind);
+  static Text LibraryFolder(LibraryKind kind, const Text& name);
+  static Text TemplateFolder();
+  static Text TemplatePath(const Text& fileName);
+  static Text SynonymFolder();
+
+  // Registry operations; every read goes to the file, nothing is kept in memory.
+  static TextArray ListLibraries(LibraryKind kind);
+  static Text ReadTag(LibraryKind kind, const Text& name);
+  static bool WriteTag(LibraryKind kind, const Text& name, const Text& tag);
+  static bool DeleteLibrary(LibraryKind kind, const Text& name);
+
+  // The file's bytes up to the first NUL byte; empty on any failure.
+  static Text ReadFileAsText(const Text& path);
+  // Lines at CR LF only: inner empty lines count, a final CR LF adds no empty line.
+  static TextArray SplitLines(const Text& text);
+
+  // A name can name a library only if it names exactly one folder inside its parent
+  // folder: not empty, not "." or "..", and without "/", "\" or NUL.
+  static bool IsValidLibraryName(const Text& name);
+
+  // Creates the kind's parent folder (one level) and the library folder when missing.
+  // True when the library folder exists afterwards.
+  static bool EnsureLibraryFolder(LibraryKind kind, const Text& name);
+
+  // Deletes the library's folder with everything in it. Only a real folder directly inside
+  // the kind's parent folder is touched, and no symbolic link is ever followed.
+  static FolderRemoval DeleteLibraryFolder(LibraryKind kind, const Text& name);
+
+  // Removes temporary files that interrupted writes left anywhere the program writes.
+  static void SweepTemporaryFiles();
+};
+
+}  // namespace wordloom

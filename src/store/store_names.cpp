@@ -1,0 +1,25 @@
+#include "store/store_names.h"
+
+#include "services/encoding.h"
+
+namespace wordloom::names {
+
+#define WORDLOOM_FIXED_TEXT(Function, literal)      \
+  const Text& Function() {                          \
+    static const Text text = Utf8ToText(literal);   \
+    return text;                                    \
+  }
+
+WORDLOOM_FIXED_TEXT(TagKey, "标签")
+WORDLOOM_FIXED_TEXT(SentenceRegistryFile, "juzi.ini")
+WORDLOOM_FIXED_TEXT(KeywordRegistryFile, "keyword.ini")
+WORDLOOM_FIXED_TEXT(TemplateFolder, "模版")
+WORDLOOM_FIXED_TEXT(SentenceFolder, "句子库")
+WORDLOOM_FIXED_TEXT(KeywordFolder, "关键词库")
+WORDLOOM_FIXED_TEXT(SynonymFolder, "同义词库")
+WORDLOOM_FIXED_TEXT(TextFilePattern, "*.txt")
+WORDLOOM_FIXED_TEXT(Separator, "/")
+
+#undef WORDLOOM_FIXED_TEXT
+
+}  // namespace wordloom::names

@@ -1,0 +1,208 @@
+#include "services/files.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <set>
+
+#include "services/encoding.h"
+#include "support/temp_store.h"
+#include "util/file_listing.h"
+
+namespace wordloom {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::G;
+using testing::TempStore;
+
+// A file-size limit plays the full disk: writes beyond it fail with EFBIG.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &previous_);
+    rlimit limit = previous_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &previous_);
+    std::signal(SIGXFSZ, previousHandler_);
+  }
+
+ private:
+  rlimit previous_{};
+  void (*previousHandler_)(int) = nullptr;
+};
+
+int CountEntries(const std::string& folder) {
+  int n = 0;
+  for ([[maybe_unused]] const auto& e : fs::directory_iterator(folder)) ++n;
+  return n;
+}
+
+TEST(AtomicWrite, WritesCreatesAndReplaces) {
+  TempStore store;
+  Text path = store.Path("a.txt");
+  ASSERT_TRUE(WriteFileBytes(path, {"ab", "", "c"}));
+  EXPECT_EQ(ReadFileBytes(path), "abc");
+  ASSERT_TRUE(WriteFileBytes(path, ByteArray("x\0y", 3)));
+  EXPECT_EQ(ReadFileBytes(path), ByteArray("x\0y", 3));
+  EXPECT_FALSE(WriteFileBytes(Text(), "x"));
+}
+
+TEST(AtomicWrite, AFullDiskLeavesTheOldFileByteForByte) {
+  TempStore store;
+  store.WriteFile("a.txt", "old content");
+  const std::string big(1 << 20, 'x');
+  {
+    FileSizeLimit limit(64 * 1024);
+    EXPECT_FALSE(WriteFileBytes(store.Path("a.txt"), big));
+  }
+  EXPECT_EQ(store.ReadFile("a.txt"), "old content");
+  EXPECT_EQ(CountEntries(store.FsPath("")), 1);  // no temporary file left behind
+}
+
+TEST(AtomicWrite, FailsOnAFolderOrAMissingFolder) {
+  TempStore store;
+  store.MakeFolder("dir.txt");
+  EXPECT_FALSE(WriteFileBytes(store.Path("dir.txt"), "x"));
+  EXPECT_TRUE(fs::is_directory(store.FsPath("dir.txt")));
+  EXPECT_FALSE(WriteFileBytes(store.Path("missing/a.txt"), "x"));
+  EXPECT_FALSE(store.Exists("missing"));
+}
+
+TEST(AtomicWrite, KeepsPermissionsAndWritesThroughALink) {
+  TempStore store;
+  store.WriteFile("real.txt", "old");
+  chmod(store.FsPath("real.txt").c_str(), 0640);
+  fs::create_symlink("real.txt", store.FsPath("link.txt"));
+  ASSERT_TRUE(WriteFileBytes(store.Path("link.txt"), "new"));
+  EXPECT_TRUE(fs::is_symlink(store.FsPath("link.txt")));
+  EXPECT_EQ(store.ReadFile("real.txt"), "new");
+  struct stat st {};
+  ASSERT_EQ(stat(store.FsPath("real.txt").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
+
+TEST(AtomicWrite, TemporaryFilesNeverLookLikeTextFilesAndAreSwept) {
+  TempStore store;
+  EXPECT_TRUE(IsTemporaryFileName(".wordloom-12345.tmp"));
+  EXPECT_FALSE(MatchesWildcard(".wordloom-12345.tmp", "*.txt"));
+  store.WriteFile("lib/.wordloom-777.tmp", "half");
+  store.WriteFile("lib/keep.txt", "k");
+  SweepTemporaryFiles(store.Path("lib"));
+  EXPECT_FALSE(store.Exists("lib/.wordloom-777.tmp"));
+  EXPECT_TRUE(store.Exists("lib/keep.txt"));
+}
+
+TEST(RemoveTree, DeletesNestedFoldersButNeverFollowsLinks) {
+  TempStore store;
+  store.WriteFile("outside/precious.txt", "keep me");
+  store.WriteFile("victim/a.txt", "a");
+  store.WriteFile("victim/sub/deeper/b.txt", "b");
+  fs::create_directory_symlink(store.FsPath("outside"), store.FsPath("victim/link"));
+  fs::create_symlink(store.FsPath("outside/precious.txt"), store.FsPath("victim/sub/file-link"));
+
+  EXPECT_TRUE(RemoveDirectoryTree(store.Path("victim")));
+  EXPECT_FALSE(store.Exists("victim"));
+  EXPECT_EQ(store.ReadFile("outside/precious.txt"), "keep me");
+}
+
+TEST(RemoveTree, RefusesLinksEmptyPathsAndTheRoot) {
+  TempStore store;
+  store.WriteFile("outside/precious.txt", "keep me");
+  fs::create_directory_symlink(store.FsPath("outside"), store.FsPath("link"));
+  EXPECT_FALSE(RemoveDirectoryTree(store.Path("link")));
+  EXPECT_FALSE(RemoveDirectoryTree(store.Path("link") + "/"));
+  EXPECT_TRUE(store.Exists("link"));
+  EXPECT_EQ(store.ReadFile("outside/precious.txt"), "keep me");
+  EXPECT_FALSE(RemoveDirectoryTree(""));
+  EXPECT_FALSE(RemoveDirectoryTree("   "));
+  EXPECT_FALSE(RemoveDirectoryTree("/"));
+  EXPECT_FALSE(RemoveDirectoryTree("  //"));
+  EXPECT_FALSE(RemoveDirectoryTree(store.Path("outside/precious.txt")));
+}
+
+TEST(Folders, ExistenceAndOneLevelCreation) {
+  TempStore store;
+  EXPECT_TRUE(MakeDirectory(store.Path("a")));
+  EXPECT_FALSE(MakeDirectory(store.Path("a")));
+  EXPECT_FALSE(MakeDirectory(store.Path("x/y")));
+  EXPECT_TRUE(PathExists(store.Path("a")));
+  EXPECT_FALSE(PathExists(store.Path("b")));
+  EXPECT_FALSE(PathExists(Text()));
+  store.WriteFile("f.txt", "");
+  EXPECT_TRUE(RemoveFile(store.Path("f.txt")));
+  EXPECT_FALSE(RemoveFile(store.Path("f.txt")));
+  EXPECT_FALSE(RemoveFile(store.Path("a")));
+}
+
+TEST(Listing, FilesOnlyAnyAttributesAndCaseInsensitivePattern) {
+  TempStore store;
+  store.WriteFile("t/a.txt", "");
+  store.WriteFile("t/.hidden.txt", "");
+  store.WriteFile("t/B.TXT", "");
+  store.WriteFile("t/c.text", "");
+  store.MakeFolder("t/old.txt");
+  TextArray names;
+  EXPECT_EQ(EnumerateFiles(store.Path("t"), "*.txt", names), 3);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (TextArray{".hidden.txt", "B.TXT", "a.txt"}));
+}
+
+TEST(Listing, TrailingSeparatorGivesTheSamePathsAndMissingFoldersEmptyTheArray) {
+  TempStore store;
+  store.WriteGbkFile("t/x.txt", "");
+  TextArray with, without;
+  EnumerateFiles(store.Path("t") + "/", "*.txt", with, true);
+  EnumerateFiles(store.Path("t"), "*.txt", without, true);
+  EXPECT_EQ(with, without);
+  EXPECT_EQ(without, (TextArray{store.Path("t/x.txt")}));
+  TextArray names{"stale"};
+  EXPECT_EQ(EnumerateFiles(store.Path("nowhere"), "*.txt", names), 0);
+  EXPECT_TRUE(names.empty());
+}
+
+TEST(Listing, NamesComeBackAsTextsThatOpenTheSameFiles) {
+  TempStore store;
+  store.WriteFile("t/\xE6\x96\xB0\xE9\x97\xBB.txt", "gbk");  // 新闻.txt
+  store.WriteFile("t/\xF0\x9F\x98\x80.txt", "emoji");       // beyond GBK
+  store.WriteFile("t/\x81" "A.txt", "latin");               // not UTF-8
+  TextArray paths;
+  ASSERT_EQ(EnumerateFiles(store.Path("t"), "*.txt", paths, true, true), 3);
+  EXPECT_NE(std::find(paths.begin(), paths.end(), store.Root() + "/t/" + G("新闻") + ".txt"),
+            paths.end());
+  std::set<ByteArray> contents;
+  for (const Text& p : paths) contents.insert(ReadFileBytes(p));
+  EXPECT_EQ(contents, (std::set<ByteArray>{"gbk", "emoji", "latin"}));
+}
+
+TEST(Wildcard, StarsQuestionMarksAndCharacters) {
+  EXPECT_TRUE(MatchesWildcard("a.txt", "*.txt"));
+  EXPECT_TRUE(MatchesWildcard(".txt", "*.txt"));
+  EXPECT_FALSE(MatchesWildcard("a.txtx", "*.txt"));
+  EXPECT_TRUE(MatchesWildcard("\xD6\xD0.txt", "?.txt"));  // ? takes a whole character
+  EXPECT_TRUE(MatchesWildcard("abc", "a*c*"));
+  EXPECT_FALSE(MatchesWildcard("abc", "a?"));
+}
+
+TEST(FileIdentityCheck, SeesAReplacedFile) {
+  TempStore store;
+  store.WriteFile("a.txt", "one");
+  FileIdentity first = IdentifyFile(store.Path("a.txt"));
+  EXPECT_TRUE(first.exists);
+  EXPECT_EQ(first, IdentifyFile(store.Path("a.txt")));
+  ASSERT_TRUE(WriteFileBytes(store.Path("a.txt"), "two"));
+  EXPECT_NE(first, IdentifyFile(store.Path("a.txt")));
+  EXPECT_FALSE(IdentifyFile(store.Path("none")).exists);
+}
+
+}  // namespace
+}  // namespace wordloom
