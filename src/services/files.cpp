@@ -11,6 +11,7 @@
 #include <ctime>
 #include <string>
 
+#include "services/change_epoch.h"
 #include "services/encoding.h"
 
 namespace wordloom {
@@ -130,6 +131,7 @@ bool WriteFileBytes(const Text& path, std::initializer_list<std::string_view> pa
   if (ok && fdatasync(fd) != 0 && errno != EINVAL) ok = false;
   if (::close(fd) != 0) ok = false;
   if (ok && ::rename(tempName.c_str(), target.c_str()) != 0) ok = false;
+  BumpChangeEpoch();
   if (!ok) {
     ::unlink(tempName.c_str());
     return false;
@@ -148,18 +150,28 @@ bool IsDirectory(const Text& path) {
   return !path.empty() && stat(FsPath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// Every change this program makes moves the change epoch afterwards, so caches of file
+// contents see it at their next use.
 bool MakeDirectory(const Text& path) {
-  return !path.empty() && ::mkdir(FsPath(path).c_str(), 0777) == 0;
+  bool made = !path.empty() && ::mkdir(FsPath(path).c_str(), 0777) == 0;
+  BumpChangeEpoch();
+  return made;
 }
 
 bool RemoveFile(const Text& path) {
-  return !path.empty() && ::unlink(FsPath(path).c_str()) == 0;
+  bool removed = !path.empty() && ::unlink(FsPath(path).c_str()) == 0;
+  BumpChangeEpoch();
+  return removed;
 }
 
 bool RemoveEntryAt(int dirFd, const char* name) {
   struct stat st {};
   if (fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
-  if (!S_ISDIR(st.st_mode)) return unlinkat(dirFd, name, 0) == 0;
+  if (!S_ISDIR(st.st_mode)) {
+    bool removed = unlinkat(dirFd, name, 0) == 0;
+    BumpChangeEpoch();
+    return removed;
+  }
 
   int fd = openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return false;
@@ -175,7 +187,9 @@ bool RemoveEntryAt(int dirFd, const char* name) {
     if (!RemoveEntryAt(dirfd(dir), entry->d_name)) complete = false;
   }
   closedir(dir);
-  return unlinkat(dirFd, name, AT_REMOVEDIR) == 0 && complete;
+  bool removed = unlinkat(dirFd, name, AT_REMOVEDIR) == 0;
+  BumpChangeEpoch();
+  return removed && complete;
 }
 
 bool RemoveDirectoryTree(const Text& path) {
