@@ -1,0 +1,174 @@
+#include "app/main_window.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QGroupBox>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+
+#include <atomic>
+
+#include "app/advertisement.h"
+#include "app/window_openers.h"
+#include "generator/article_generator.h"
+#include "services/random.h"
+#include "services/ui.h"
+#include "store/resource_store.h"
+#include "store/store_names.h"
+#include "util/file_listing.h"
+
+namespace wordloom {
+namespace {
+
+MainWindow* gInstance = nullptr;
+std::atomic<int> gRunningGenerations{0};
+
+const QString& TemplatePrompt() {
+  static const QString prompt = QStringLiteral("请选择模版");
+  return prompt;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, int x, int y,
+                        int w, int h) {
+  auto* button = new QPushButton(caption, parent);
+  button->setObjectName(QString::fromUtf8(name));
+  button->setGeometry(x, y, w, h);
+  return button;
+}
+
+}  // namespace
+
+int RunningGenerations() { return gRunningGenerations.load(); }
+
+MainWindow* MainWindow::Instance() { return gInstance; }
+
+MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
+  gInstance = this;
+  setObjectName(QStringLiteral("MainWindow"));
+  setWindowTitle(QStringLiteral("Wordloom V1.0"));
+  setFixedSize(689, 485);
+  move(50, 50);
+
+  output_ = new QPlainTextEdit(this);
+  output_->setObjectName(QStringLiteral("编辑框_生成的文章"));
+  output_->setGeometry(2, 6, 565, 357);
+  output_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  output_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  output_->viewport()->installEventFilter(this);
+
+  auto* group = new QGroupBox(this);
+  group->setObjectName(QStringLiteral("分组框1"));
+  group->setGeometry(572, 9, 114, 272);
+  struct Opener {
+    const char* name;
+    const char* caption;
+    int y;
+    void (*open)(QWidget*);
+  };
+  const Opener openers[] = {
+      {"按钮_新建句子库", "新建句子库", 18, &OpenNewSentenceLibraryWindow},
+      {"按钮_管理句子库", "管理句子库", 54, &OpenSentenceLibraryManagerWindow},
+      {"按钮_新建关键词库", "新建关键词库", 89, &OpenNewKeywordLibraryWindow},
+      {"按钮_管理关键词库", "管理关键词库", 124, &OpenKeywordLibraryManagerWindow},
+      {"按钮_句子管理", "句子管理", 160, &OpenSentenceManagerWindow},
+      {"按钮_新建文章模版", "新建文章模版", 195, &OpenTemplateEditorWindow},
+      {"按钮_管理文章模版", "管理文章模版", 231, &OpenTemplateManagerWindow},
+  };
+  for (const Opener& o : openers) {
+    QPushButton* b = MakeButton(group, o.name, QString::fromUtf8(o.caption), 8, o.y, 96, 32);
+    connect(b, &QPushButton::clicked, this, [this, open = o.open] { open(this); });
+  }
+
+  templateList_ = new QComboBox(this);
+  templateList_->setObjectName(QStringLiteral("组合框_模版列表"));
+  templateList_->setGeometry(572, 288, 114, 20);
+  connect(templateList_, &QComboBox::activated, this, &MainWindow::TemplateChosen);
+
+  generateButton_ = MakeButton(this, "按钮_生成文章", QStringLiteral("开始生成文章"), 571, 313, 114, 49);
+  connect(generateButton_, &QPushButton::clicked, this, &MainWindow::StartGeneration);
+
+  advertisement_ = new AdvertisementView(this);
+  advertisement_->setObjectName(QStringLiteral("超文本浏览框_阿里云"));
+  advertisement_->setGeometry(3, 367, 685, 115);
+
+  FillTemplateList();
+}
+
+MainWindow::~MainWindow() {
+  if (gInstance == this) gInstance = nullptr;
+}
+
+void MainWindow::FillTemplateList() {
+  EnumerateFiles(ResourceStore::TemplateFolder(), names::TextFilePattern(), templateFileList_,
+                 false, true);
+  ui::InsertItem(templateList_, 0, TemplatePrompt(), 0);
+  templateList_->setCurrentIndex(0);
+  for (std::size_t i = 0; i < templateFileList_.size(); ++i) {
+    const int k = static_cast<int>(i) + 1;
+    ui::InsertItem(templateList_, k, ui::DisplayName(templateFileList_[i]), k);
+  }
+}
+
+void MainWindow::RefreshTemplateList() {
+  templateList_->clear();
+  FillTemplateList();
+}
+
+void MainWindow::TemplateChosen(int index) {
+  if (index <= 0 || static_cast<std::size_t>(index) > templateFileList_.size()) return;
+  selectedTemplateName_ = templateFileList_[static_cast<std::size_t>(index) - 1];
+}
+
+void MainWindow::StartGeneration() {
+  generateButton_->setEnabled(false);
+  ++gRunningGenerations;
+  if (!ui::StartThread([this] { GenerationWorker(); })) {
+    --gRunningGenerations;
+    generateButton_->setEnabled(true);
+    ui::ShowMessage(QStringLiteral("无法启动生成文章的线程，请稍后再试。"), ui::kWarning,
+                    QStringLiteral("警告"));
+  }
+}
+
+void MainWindow::GenerationWorker() {
+  ArticleGenerator generator;
+  SeedRandom();
+  QPointer<MainWindow> window(this);
+  // The selection and the chosen name are read on the user-interface thread, where they live.
+  int selected = 0;
+  Text name;
+  ui::RunOnUiThread([&] {
+    if (!window) return;
+    selected = templateList_->currentIndex();
+    name = selectedTemplateName_;
+  });
+  if (selected <= 0) {
+    ui::ShowMessage(QStringLiteral("请选择文章模版"), ui::kWarning, QStringLiteral("警告"));
+  } else {
+    const Text article =
+        generator.Generate(ResourceStore::ReadFileAsText(ResourceStore::TemplatePath(name)));
+    const QString shown = ui::Display(article);
+    ui::RunOnUiThread([&] {
+      if (window) output_->setPlainText(shown);
+    });
+  }
+  ui::RunOnUiThread([&] {
+    if (window) generateButton_->setEnabled(true);
+  });
+  --gRunningGenerations;
+}
+
+void MainWindow::CopyArticle() {
+  ui::CopyTextToClipboard(output_->toPlainText());
+  ui::ShowMessage(QStringLiteral("复制成功"), ui::kOk, QStringLiteral("提示"));
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == output_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+    CopyArticle();
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace wordloom

@@ -1,0 +1,54 @@
+// The main window: the generated article, the template list, the generate button, the
+// seven buttons that open the other windows and the advertisement viewer.
+#pragma once
+
+#include <QWidget>
+
+#include "services/text.h"
+
+class QComboBox;
+class QPlainTextEdit;
+class QPushButton;
+class QTextBrowser;
+
+namespace wordloom {
+
+class MainWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit MainWindow(QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  // Rebuilds the template list; the selection returns to the prompt entry.
+  void RefreshTemplateList();
+
+  // The running main window, for the windows that ask it to rebuild its list.
+  static MainWindow* Instance();
+
+  const TextArray& TemplateFileList() const { return templateFileList_; }
+  const Text& SelectedTemplateName() const { return selectedTemplateName_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void FillTemplateList();
+  void TemplateChosen(int index);
+  void StartGeneration();
+  void GenerationWorker();
+  void CopyArticle();
+
+  QPlainTextEdit* output_ = nullptr;
+  QComboBox* templateList_ = nullptr;
+  QPushButton* generateButton_ = nullptr;
+  QTextBrowser* advertisement_ = nullptr;
+
+  TextArray templateFileList_;
+  Text selectedTemplateName_;
+};
+
+// Every generation still running (the program waits for them before it ends).
+int RunningGenerations();
+
+}  // namespace wordloom

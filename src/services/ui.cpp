@@ -1,0 +1,177 @@
+#include "services/ui.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDialog>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QThread>
+
+#include <atomic>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+#include "services/encoding.h"
+#include "util/event_pump.h"
+
+namespace wordloom::ui {
+namespace {
+
+std::mutex gResponderMutex;
+MessageResponder gResponder;
+std::atomic<bool> gFailThreadStarts{false};
+
+bool OnUiThread() { return qApp == nullptr || QThread::currentThread() == qApp->thread(); }
+
+QString FromUtf16(const std::u16string& u) {
+  return QString(reinterpret_cast<const QChar*>(u.data()), static_cast<qsizetype>(u.size()));
+}
+
+std::u16string ToUtf16(const QString& s) {
+  return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), static_cast<std::size_t>(s.size()));
+}
+
+int ShowBox(const Message& message) {
+  QMessageBox box;
+  box.setWindowTitle(message.title);
+  box.setText(message.text);
+  box.setIcon(message.flags == kWarning ? QMessageBox::Warning : QMessageBox::NoIcon);
+  QPushButton* ok = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+  QPushButton* cancel = nullptr;
+  if (message.flags == kOkCancel) {
+    cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+    box.setEscapeButton(cancel);
+  } else {
+    box.setEscapeButton(ok);
+  }
+  box.setDefaultButton(ok);
+  box.exec();
+  // Closing the box counts as Cancel where there is one, else as OK.
+  return box.clickedButton() == ok || cancel == nullptr ? kAnswerOk : kAnswerCancel;
+}
+
+}  // namespace
+
+int ShowMessage(const QString& text, int flags, const QString& title) {
+  const Message message{text, flags, title};
+  int answer = kAnswerOk;
+  // Scripted answers are given on the user-interface thread too, as a real box would be.
+  RunOnUiThread([&] {
+    MessageResponder responder;
+    {
+      std::lock_guard lock(gResponderMutex);
+      responder = gResponder;
+    }
+    answer = responder ? responder(message) : ShowBox(message);
+  });
+  return answer;
+}
+
+void SetMessageResponder(MessageResponder responder) {
+  std::lock_guard lock(gResponderMutex);
+  gResponder = std::move(responder);
+}
+
+bool CopyTextToClipboard(const QString& text) {
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  if (clipboard == nullptr) return false;
+  clipboard->clear();
+  clipboard->setText(text);
+  return true;
+}
+
+bool StartThread(std::function<void()> routine) {
+  if (gFailThreadStarts.load()) return false;
+  try {
+    std::thread(std::move(routine)).detach();
+    return true;
+  } catch (const std::system_error&) {
+    return false;
+  }
+}
+
+void SetThreadStartFailureForTesting(bool fail) { gFailThreadStarts.store(fail); }
+
+void RunOnUiThread(const std::function<void()>& work) {
+  if (OnUiThread()) {
+    work();
+    return;
+  }
+  QMetaObject::invokeMethod(qApp, [&work] { work(); }, Qt::BlockingQueuedConnection);
+}
+
+void OpenWindowModal(QDialog* window) {
+  window->setAttribute(Qt::WA_DeleteOnClose);
+  window->setWindowModality(Qt::ApplicationModal);
+  window->show();
+}
+
+void FocusControl(QWidget* control) {
+  control->activateWindow();
+  control->setFocus(Qt::OtherFocusReason);
+}
+
+void InstallEventPump() {
+  SetPumpEventsHook([] {
+    if (qApp != nullptr && QThread::currentThread() == qApp->thread()) {
+      QCoreApplication::processEvents();
+    }
+  });
+}
+
+QString Display(const Text& text) { return FromUtf16(DecodeGbk(text)); }
+
+QString DisplayName(const Text& name) { return FromUtf16(DecodeName(name)); }
+
+std::optional<Text> ContentFromDisplay(const QString& shown) {
+  GbkEncoding e = EncodeGbk(ToUtf16(shown));
+  if (!e.ok) return std::nullopt;
+  return std::move(e.bytes);
+}
+
+Text NameFromDisplay(const QString& shown) { return EncodeName(ToUtf16(shown)); }
+
+QString FirstUnsupportedCharacter(const QString& shown) {
+  GbkEncoding e = EncodeGbk(ToUtf16(shown));
+  if (e.ok) return QString();
+  qsizetype i = static_cast<qsizetype>(e.badIndex);
+  bool pair = shown.at(i).isHighSurrogate() && i + 1 < shown.size();
+  return shown.mid(i, pair ? 2 : 1);
+}
+
+int InsertItem(QComboBox* box, int position, const QString& text, int itemNumber) {
+  if (position < 0) return -1;
+  int at = std::min(position, box->count());
+  box->insertItem(at, text, itemNumber);
+  return at;
+}
+
+int InsertItem(QListWidget* box, int position, const QString& text, int itemNumber) {
+  if (position < 0) return -1;
+  int at = std::min(position, box->count());
+  auto* item = new QListWidgetItem(text);
+  item->setData(Qt::UserRole, itemNumber);
+  box->insertItem(at, item);
+  return at;
+}
+
+int ItemNumber(const QComboBox* box, int index) {
+  if (index < 0 || index >= box->count()) return -1;
+  return box->itemData(index, Qt::UserRole).toInt();
+}
+
+int ItemNumber(const QListWidget* box, int index) {
+  if (index < 0 || index >= box->count()) return -1;
+  return box->item(index)->data(Qt::UserRole).toInt();
+}
+
+bool DeleteItem(QListWidget* box, int index) {
+  if (index < 0 || index >= box->count()) return false;
+  delete box->takeItem(index);
+  return true;
+}
+
+}  // namespace wordloom::ui

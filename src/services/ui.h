@@ -1,0 +1,77 @@
+// User-interface services: message boxes, clipboard, worker thread, modal windows, focus,
+// the texts of controls and the item numbers of combo and list boxes. A thin layer over Qt
+// that the windows are written against.
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+#include "services/text.h"
+
+class QComboBox;
+class QDialog;
+class QListWidget;
+class QWidget;
+
+namespace wordloom::ui {
+
+// ShowMessage flags and the button codes it returns.
+inline constexpr int kOk = 0;                 // flag: an OK button
+inline constexpr int kOkCancel = 1;           // flag: OK and Cancel
+inline constexpr int kWarning = 48;           // flag: OK with an exclamation icon
+inline constexpr int kAnswerOk = 0;
+inline constexpr int kAnswerCancel = 1;
+
+// Shows a modal message box and returns the button code. Safe from any thread: the box is
+// shown on the user-interface thread and a worker waits for the answer.
+int ShowMessage(const QString& text, int flags, const QString& title);
+
+// Tests answer message boxes without showing them: the responder gets every message.
+struct Message {
+  QString text;
+  int flags = 0;
+  QString title;
+};
+using MessageResponder = std::function<int(const Message&)>;
+void SetMessageResponder(MessageResponder responder);
+
+bool CopyTextToClipboard(const QString& text);
+
+// Runs the routine on a new thread that nobody waits for; false when it could not start.
+bool StartThread(std::function<void()> routine);
+// Tests make the next thread starts fail.
+void SetThreadStartFailureForTesting(bool fail);
+
+// Runs `work` on the user-interface thread and waits for it (directly when already there).
+void RunOnUiThread(const std::function<void()>& work);
+
+// Shows a freshly created window modally over its parent: the other windows take no input
+// until it closes, and it is deleted when closed. Returns at once.
+void OpenWindowModal(QDialog* window);
+
+void FocusControl(QWidget* control);
+
+// Lets waiting user-interface events run when called on the user-interface thread.
+void InstallEventPump();
+
+// Texts of controls. Contents (templates, sentences, tags) use code page 936, and a
+// character it cannot hold is reported instead of being saved as "?". Names of files and
+// libraries may hold any character (GB18030 four-byte sequences inside the program).
+QString Display(const Text& text);
+QString DisplayName(const Text& name);
+std::optional<Text> ContentFromDisplay(const QString& shown);
+Text NameFromDisplay(const QString& shown);
+// The first character of `shown` that code page 936 cannot hold, for messages.
+QString FirstUnsupportedCharacter(const QString& shown);
+
+// Combo and list box items carry an item number beside their text.
+int InsertItem(QComboBox* box, int position, const QString& text, int itemNumber = 0);
+int InsertItem(QListWidget* box, int position, const QString& text, int itemNumber = 0);
+// The item's number, or -1 when the index is negative or not below the item count.
+int ItemNumber(const QComboBox* box, int index);
+int ItemNumber(const QListWidget* box, int index);
+bool DeleteItem(QListWidget* box, int index);
+
+}  // namespace wordloom::ui
