@@ -1,12 +1,19 @@
 #include "app/window_openers.h"
 
+#include "libraries/new_library_window.h"
+#include "services/ui.h"
+
 // A window that is not built yet opens nothing: its button does nothing when clicked.
 
 namespace wordloom {
 
-void OpenNewSentenceLibraryWindow(QWidget*) {}
+void OpenNewSentenceLibraryWindow(QWidget* parent) {
+  ui::OpenWindowModal(new NewSentenceLibraryWindow(parent));
+}
 void OpenSentenceLibraryManagerWindow(QWidget*) {}
-void OpenNewKeywordLibraryWindow(QWidget*) {}
+void OpenNewKeywordLibraryWindow(QWidget* parent) {
+  ui::OpenWindowModal(new NewKeywordLibraryWindow(parent));
+}
 void OpenKeywordLibraryManagerWindow(QWidget*) {}
 void OpenSentenceManagerWindow(QWidget*) {}
 void OpenTemplateEditorWindow(QWidget*) {}
