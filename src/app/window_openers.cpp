@@ -1,5 +1,6 @@
 #include "app/window_openers.h"
 
+#include "libraries/library_manager_window.h"
 #include "libraries/new_library_window.h"
 #include "services/ui.h"
 
@@ -10,11 +11,15 @@ namespace wordloom {
 void OpenNewSentenceLibraryWindow(QWidget* parent) {
   ui::OpenWindowModal(new NewSentenceLibraryWindow(parent));
 }
-void OpenSentenceLibraryManagerWindow(QWidget*) {}
+void OpenSentenceLibraryManagerWindow(QWidget* parent) {
+  ui::OpenWindowModal(new SentenceLibraryManagerWindow(parent));
+}
 void OpenNewKeywordLibraryWindow(QWidget* parent) {
   ui::OpenWindowModal(new NewKeywordLibraryWindow(parent));
 }
-void OpenKeywordLibraryManagerWindow(QWidget*) {}
+void OpenKeywordLibraryManagerWindow(QWidget* parent) {
+  ui::OpenWindowModal(new KeywordLibraryManagerWindow(parent));
+}
 void OpenSentenceManagerWindow(QWidget*) {}
 void OpenTemplateEditorWindow(QWidget*) {}
 void OpenTemplateManagerWindow(QWidget*) {}

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "app/main_window.h"
 #include "app/window_openers.h"
 #include "gui/libraries/library_test_kinds.h"
 #include "support/gui_support.h"
@@ -163,6 +164,28 @@ TEST_P(NewLibraryWindowTest, FailedWritesAreReportedInsteadOfSuccess) {
 INSTANTIATE_TEST_SUITE_P(BothKinds, NewLibraryWindowTest,
                          ::testing::Values(testing::kSentenceCase, testing::kKeywordCase),
                          testing::KindName);
+
+class LibraryWindowOpeningTest : public testing::WindowTest {};
+
+TEST_F(LibraryWindowOpeningTest, MainWindowButtonsOpenTheFourWindowsModally) {
+  MainWindow main;
+  main.show();
+  const std::pair<const char*, const char*> cases[] = {
+      {"按钮_新建句子库", "wordloom::NewSentenceLibraryWindow"},
+      {"按钮_管理句子库", "wordloom::SentenceLibraryManagerWindow"},
+      {"按钮_新建关键词库", "wordloom::NewKeywordLibraryWindow"},
+      {"按钮_管理关键词库", "wordloom::KeywordLibraryManagerWindow"}};
+  for (const auto& [button, windowClass] : cases) {
+    testing::Click(testing::Find<QPushButton>(&main, button));
+    QPointer<QWidget> opened = testing::OpenWindow(windowClass);
+    ASSERT_NE(opened, nullptr) << windowClass;
+    EXPECT_EQ(opened->windowModality(), Qt::ApplicationModal);
+    EXPECT_EQ(opened->parentWidget(), &main);
+    opened->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(opened.isNull()) << "deleted when closed";
+  }
+}
 
 }  // namespace
 }  // namespace wordloom
