@@ -1,5 +1,7 @@
 #include "app/window_openers.h"
 
+#include "libraries/library_manager_window.h"
+#include "libraries/new_library_window.h"
 #include "sentences/sentence_manager_window.h"
 #include "services/ui.h"
 
@@ -7,10 +9,18 @@
 
 namespace wordloom {
 
-void OpenNewSentenceLibraryWindow(QWidget*) {}
-void OpenSentenceLibraryManagerWindow(QWidget*) {}
-void OpenNewKeywordLibraryWindow(QWidget*) {}
-void OpenKeywordLibraryManagerWindow(QWidget*) {}
+void OpenNewSentenceLibraryWindow(QWidget* parent) {
+  ui::OpenWindowModal(new NewSentenceLibraryWindow(parent));
+}
+void OpenSentenceLibraryManagerWindow(QWidget* parent) {
+  ui::OpenWindowModal(new SentenceLibraryManagerWindow(parent));
+}
+void OpenNewKeywordLibraryWindow(QWidget* parent) {
+  ui::OpenWindowModal(new NewKeywordLibraryWindow(parent));
+}
+void OpenKeywordLibraryManagerWindow(QWidget* parent) {
+  ui::OpenWindowModal(new KeywordLibraryManagerWindow(parent));
+}
 void OpenSentenceManagerWindow(QWidget* parent) {
   ui::OpenWindowModal(new SentenceManagerWindow(parent));
 }
