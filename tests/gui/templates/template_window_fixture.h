@@ -33,6 +33,7 @@ class TemplateWindowTest : public WindowTest {
   }
 
   void Press(const char* button) { Click(Find<QPushButton>(window, button)); }
+  void Save() { Press("按钮_保存"); }
 
   // Types into the template box from the keyboard.
   void Type(const QString& keys) {
@@ -40,10 +41,24 @@ class TemplateWindowTest : public WindowTest {
     QTest::keyClicks(box, keys);
   }
 
+  QStringList Items(const char* list) const {
+    const auto* widget = Find<QListWidget>(window, list);
+    QStringList items;
+    for (int i = 0; i < widget->count(); ++i) items << widget->item(i)->text();
+    return items;
+  }
   QStringList MainEntries() const {
     QStringList entries;
     for (int i = 0; i < mainList->count(); ++i) entries << mainList->itemText(i);
     return entries;
+  }
+
+  // The last message shown; information boxes are titled 提示, the others 警告.
+  void ExpectLast(const char* text, int flags = ui::kWarning) const {
+    EXPECT_EQ(messages.Last().text, QString::fromUtf8(text));
+    EXPECT_EQ(messages.Last().flags, flags);
+    EXPECT_EQ(messages.Last().title,
+              flags == ui::kOk ? QStringLiteral("提示") : QStringLiteral("警告"));
   }
 
   std::unique_ptr<MainWindow> main;
