@@ -92,7 +92,9 @@ void TemplateAuthoringPanel::InsertCallTag(LibraryKind kind) {
   // longer names a section (a library removed meanwhile) inserts nothing.
   const TextArray libraries = ResourceStore::ListLibraries(kind);
   if (position < 1 || static_cast<std::size_t>(position) > libraries.size()) return;
-  InsertSnippet(ResourceStore::ReadTag(kind, libraries[static_cast<std::size_t>(position) - 1]));
+  const Text tag = ResourceStore::ReadTag(kind, libraries[static_cast<std::size_t>(position) - 1]);
+  // An empty tag inserts nothing, and so must not wipe out the user's selection either.
+  if (!tag.empty()) InsertSnippet(tag);
 }
 
 void TemplateAuthoringPanel::InsertSnippet(const Text& snippet) {
