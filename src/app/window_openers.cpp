@@ -4,8 +4,8 @@
 #include "libraries/new_library_window.h"
 #include "sentences/sentence_manager_window.h"
 #include "services/ui.h"
-
-// A window that is not built yet opens nothing: its button does nothing when clicked.
+#include "templates/template_editor_window.h"
+#include "templates/template_manager_window.h"
 
 namespace wordloom {
 
@@ -24,7 +24,11 @@ void OpenKeywordLibraryManagerWindow(QWidget* parent) {
 void OpenSentenceManagerWindow(QWidget* parent) {
   ui::OpenWindowModal(new SentenceManagerWindow(parent));
 }
-void OpenTemplateEditorWindow(QWidget*) {}
-void OpenTemplateManagerWindow(QWidget*) {}
+void OpenTemplateEditorWindow(QWidget* parent) {
+  ui::OpenWindowModal(new TemplateEditorWindow(parent));
+}
+void OpenTemplateManagerWindow(QWidget* parent) {
+  ui::OpenWindowModal(new TemplateManagerWindow(parent));
+}
 
 }  // namespace wordloom

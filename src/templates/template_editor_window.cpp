@@ -1,0 +1,95 @@
+#include "templates/template_editor_window.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/main_window.h"
+#include "services/files.h"
+#include "services/ui.h"
+#include "store/resource_store.h"
+#include "templates/template_authoring_panel.h"
+#include "templates/template_box.h"
+#include "templates/template_controls.h"
+#include "templates/template_file_messages.h"
+
+namespace wordloom {
+namespace {
+
+const TemplatePanelLayout kPanelLayout = {
+    .templateBox = {5, 6, 504, 418},
+    .sentenceLabel = {520, 3, 128, 20},
+    .sentenceList = {514, 27, 160, 185},
+    .keywordLabel = {515, 216, 157, 20},
+    .keywordList = {514, 239, 160, 185},
+    .paragraphButton = {4, 430, 50, 40},
+    .headingButton = {57, 430, 60, 40},
+    .orderedListButton = {120, 430, 80, 40},
+    .unorderedListButton = {203, 430, 80, 40},
+    .tabButton = {286, 430, 88, 40},
+    .clearButton = {378, 430, 40, 40},
+};
+
+void Warn(const QString& text) { ui::ShowMessage(text, ui::kWarning, QStringLiteral("警告")); }
+
+}  // namespace
+
+TemplateEditorWindow::TemplateEditorWindow(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("TemplateEditorWindow"));
+  setWindowTitle(QStringLiteral("新建内容模版"));
+  setFixedSize(686, 505);
+  panel_ = new TemplateAuthoringPanel(this, kPanelLayout);
+  MakeLabel(this, "标签1", "文件名：", {436, 439, 48, 24});
+  nameBox_ = new QLineEdit(this);
+  nameBox_->setObjectName(QStringLiteral("编辑框_文件名"));
+  nameBox_->setGeometry(489, 430, 109, 40);
+  QPushButton* save = MakeButton(this, "按钮_保存", "保存模版", {604, 430, 70, 40});
+  connect(save, &QPushButton::clicked, this, &TemplateEditorWindow::SaveNewTemplate);
+  panel_->FillTagLists();
+  // Typing starts in the template box; a list that took the focus would look selected.
+  panel_->Box()->setFocus();
+}
+
+void TemplateEditorWindow::SaveNewTemplate() {
+  if (panel_->IsEmpty()) {
+    Warn(QStringLiteral("模版不能为空。"));
+    ui::FocusControl(panel_->Box());
+    return;
+  }
+  const QString typedName = nameBox_->text();
+  if (typedName.isEmpty()) {
+    Warn(QStringLiteral("文件名不能为空，为您的模版文件起个名字吧。"));
+    ui::FocusControl(nameBox_);
+    return;
+  }
+  const Text fileName = ui::NameFromDisplay(typedName) + ".txt";
+  // The rule that keeps a library name to one folder keeps this name to one file inside
+  // the template folder: no "/", no "\", no NUL.
+  if (!ResourceStore::IsValidLibraryName(fileName)) {
+    WarnNameLeavesFolder();
+    ui::FocusControl(nameBox_);
+    return;
+  }
+  const std::optional<ByteArray> content = panel_->ContentToSave();
+  if (!content) return;
+
+  const Text folder = ResourceStore::TemplateFolder();
+  const Text path = ResourceStore::TemplatePath(fileName);
+  if (PathExists(folder)) {
+    if (PathExists(path) &&
+        ui::ShowMessage(QStringLiteral("文件名已经存在，是否覆盖。"), ui::kOkCancel,
+                        QStringLiteral("警告")) != ui::kAnswerOk) {
+      return;
+    }
+  } else if (!MakeDirectory(folder) && !IsDirectory(folder)) {
+    WarnFolderNotCreated(folder);
+    return;
+  }
+  if (!WriteFileBytes(path, *content)) {
+    WarnTemplateNotWritten(path, folder);
+    return;
+  }
+  ui::ShowMessage(QStringLiteral("保存成功！"), ui::kOk, QStringLiteral("提示"));
+  if (MainWindow* main = MainWindow::Instance()) main->RefreshTemplateList();
+}
+
+}  // namespace wordloom

@@ -1,0 +1,142 @@
+#include "templates/template_manager_window.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "app/main_window.h"
+#include "services/files.h"
+#include "services/ui.h"
+#include "store/resource_store.h"
+#include "store/store_names.h"
+#include "templates/template_authoring_panel.h"
+#include "templates/template_box.h"
+#include "templates/template_controls.h"
+#include "templates/template_file_messages.h"
+#include "util/file_listing.h"
+
+namespace wordloom {
+namespace {
+
+const TemplatePanelLayout kPanelLayout = {
+    .templateBox = {181, 6, 504, 418},
+    .sentenceLabel = {696, 3, 128, 20},
+    .sentenceList = {690, 27, 160, 185},
+    .keywordLabel = {691, 216, 157, 20},
+    .keywordList = {690, 239, 160, 185},
+    .paragraphButton = {181, 430, 50, 40},
+    .headingButton = {234, 430, 60, 40},
+    .orderedListButton = {297, 430, 80, 40},
+    .unorderedListButton = {380, 430, 80, 40},
+    .tabButton = {463, 430, 88, 40},
+    .clearButton = {555, 430, 40, 40},
+};
+
+void Warn(const QString& text) { ui::ShowMessage(text, ui::kWarning, QStringLiteral("警告")); }
+
+// The prefix of every template path: the template folder and the separator.
+Text TemplatePrefix() { return ResourceStore::TemplateFolder() + names::Separator(); }
+
+// Removes every exact occurrence (letter case counts).
+Text Without(const Text& text, const Text& part) {
+  return ReplaceText(text, part, {}, 1, kAllReplacements, true);
+}
+
+}  // namespace
+
+TemplateManagerWindow::TemplateManagerWindow(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("TemplateManagerWindow"));
+  setWindowTitle(QStringLiteral("管理文章模版"));
+  setFixedSize(861, 505);
+  templateList_ = new QListWidget(this);
+  templateList_->setObjectName(QStringLiteral("列表框_模版列表"));
+  templateList_->setGeometry(3, 6, 172, 418);
+  // The design gave the delete button the name of an insertion button.
+  QPushButton* remove = MakeButton(this, "按钮_插入P标签1", "删除选中的模版", {3, 432, 172, 40});
+  panel_ = new TemplateAuthoringPanel(this, kPanelLayout);
+  MakeLabel(this, "标签1", "文件名：", {612, 439, 48, 24});
+  nameBox_ = new QLineEdit(this);
+  nameBox_->setObjectName(QStringLiteral("编辑框_文件名"));
+  nameBox_->setGeometry(665, 430, 109, 40);
+  QPushButton* save = MakeButton(this, "按钮_保存", "保存模版", {780, 430, 70, 40});
+
+  connect(templateList_, &QListWidget::itemDoubleClicked, this,
+          &TemplateManagerWindow::LoadTemplate);
+  connect(remove, &QPushButton::clicked, this, &TemplateManagerWindow::DeleteSelectedTemplate);
+  connect(save, &QPushButton::clicked, this, &TemplateManagerWindow::SaveLoadedTemplate);
+  ListTemplates();
+  panel_->FillTagLists();
+  // Typing starts in the template box; a list that took the focus would look selected.
+  panel_->Box()->setFocus();
+}
+
+void TemplateManagerWindow::ListTemplates() {
+  const Text folder = ResourceStore::TemplateFolder();
+  if (!PathExists(folder)) return;
+  EnumerateFiles(folder, names::TextFilePattern(), templatePaths_, true, false);
+  const Text prefix = TemplatePrefix();
+  for (std::size_t i = 0; i < templatePaths_.size(); ++i) {
+    const int number = static_cast<int>(i) + 1;
+    ui::InsertItem(templateList_, number - 1, ui::DisplayName(Without(templatePaths_[i], prefix)),
+                   number);
+  }
+}
+
+Text TemplateManagerWindow::PathOfItem(int row) const {
+  const int number = ui::ItemNumber(templateList_, row);
+  if (number < 1 || static_cast<std::size_t>(number) > templatePaths_.size()) return {};
+  return templatePaths_[static_cast<std::size_t>(number) - 1];
+}
+
+void TemplateManagerWindow::LoadTemplate() {
+  const Text path = PathOfItem(SelectedRow(templateList_));
+  if (path.empty()) return;
+  currentTemplatePath_ = path;
+  panel_->ShowFile(ReadFileBytes(path));
+  nameBox_->setText(ui::DisplayName(Without(Without(path, TemplatePrefix()), ".txt")));
+}
+
+void TemplateManagerWindow::SaveLoadedTemplate() {
+  if (panel_->IsEmpty()) {
+    Warn(QStringLiteral("模版不能为空。"));
+    ui::FocusControl(panel_->Box());
+    return;
+  }
+  // The name box only shows the loaded name: the file written is the one that was loaded.
+  if (nameBox_->text().isEmpty() || currentTemplatePath_.empty()) {
+    Warn(QStringLiteral("请<双击>选中需要编辑的模版！"));
+    templateList_->setCurrentRow(0);
+    return;
+  }
+  const std::optional<ByteArray> content = panel_->ContentToSave();
+  if (!content) return;
+  if (!WriteFileBytes(currentTemplatePath_, *content)) {
+    WarnTemplateNotWritten(currentTemplatePath_, ResourceStore::TemplateFolder());
+    return;
+  }
+  ui::ShowMessage(QStringLiteral("保存成功！"), ui::kOk, QStringLiteral("提示"));
+}
+
+void TemplateManagerWindow::DeleteSelectedTemplate() {
+  const int row = SelectedRow(templateList_);
+  if (row < 0) {
+    Warn(QStringLiteral("请选择您要删除的模版。"));
+    return;
+  }
+  if (ui::ShowMessage(QStringLiteral("您确定要删除当前选中的模版吗？"), ui::kOkCancel,
+                      QStringLiteral("警告")) != ui::kAnswerOk) {
+    return;
+  }
+  const Text path = PathOfItem(row);
+  // A file that is gone already is what the user wanted; one still there is not.
+  if (!path.empty() && !RemoveFile(path) && PathExists(path)) {
+    WarnTemplateNotDeleted(path);
+    return;
+  }
+  if (MainWindow* main = MainWindow::Instance()) main->RefreshTemplateList();
+  ui::DeleteItem(templateList_, row);
+  // No item is selected afterwards: a second click must not delete the neighbour.
+  templateList_->setCurrentRow(-1);
+}
+
+}  // namespace wordloom

@@ -1,0 +1,43 @@
+// The template manager: lists the template files, loads one on a double-click, saves the
+// edited text back into that file and deletes templates.
+#pragma once
+
+#include <QDialog>
+
+#include "services/text.h"
+
+class QLineEdit;
+class QListWidget;
+
+namespace wordloom {
+
+class TemplateAuthoringPanel;
+
+class TemplateManagerWindow : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TemplateManagerWindow(QWidget* parent = nullptr);
+
+  // Full paths of the template files as listed at opening; item i of the list carries i.
+  // A deletion leaves it as it is, so the remaining items keep their files.
+  const TextArray& TemplatePaths() const { return templatePaths_; }
+  // The file the last double-click loaded, where a save writes; empty until then.
+  const Text& CurrentTemplatePath() const { return currentTemplatePath_; }
+
+ private:
+  void ListTemplates();
+  void LoadTemplate();
+  void SaveLoadedTemplate();
+  void DeleteSelectedTemplate();
+  // The path of the list item at `row`, or empty when its number names no listed file.
+  Text PathOfItem(int row) const;
+
+  QListWidget* templateList_ = nullptr;
+  TemplateAuthoringPanel* panel_ = nullptr;
+  QLineEdit* nameBox_ = nullptr;
+  TextArray templatePaths_;
+  Text currentTemplatePath_;
+};
+
+}  // namespace wordloom
