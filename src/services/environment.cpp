@@ -35,11 +35,13 @@ Text GetRunDirectory() {
   return folder;
 }
 
-void SetRunDirectoryForTesting(const Text& folder) {
+void OverrideRunDirectory(const Text& folder) {
   std::lock_guard lock(gMutex);
   gOverride = folder;
   while (gOverride.size() > 1 && gOverride.back() == '/') gOverride.pop_back();
 }
+
+void SetRunDirectoryForTesting(const Text& folder) { OverrideRunDirectory(folder); }
 
 bool ChangeToRunDirectory() { return chdir(TextToFileSystem(GetRunDirectory()).c_str()) == 0; }
 

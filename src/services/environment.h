@@ -8,7 +8,11 @@ namespace wordloom {
 // The executable's folder, without a trailing separator.
 Text GetRunDirectory();
 
-// Tests point the run directory at a temporary folder; an empty text restores the real one.
+// Makes another folder the run directory (the headless tool's --dir); an empty text
+// restores the executable's folder.
+void OverrideRunDirectory(const Text& folder);
+
+// Tests point the run directory at a temporary folder; the same as OverrideRunDirectory.
 void SetRunDirectoryForTesting(const Text& folder);
 
 // Makes the run directory the process's current directory; false when that fails.

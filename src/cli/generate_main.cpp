@@ -1,0 +1,191 @@
+// wordloom-generate: expands a template into articles without a window, for batches,
+// scripts and measurements on the same core the main window uses.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "cli/article_output.h"
+#include "cli/generate_options.h"
+#include "generator/article_generator.h"
+#include "services/encoding.h"
+#include "services/environment.h"
+#include "services/random.h"
+#include "store/resource_store.h"
+
+namespace wordloom::cli {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kFailure = 1;
+constexpr int kUsage = 2;
+
+void Complain(const std::string& message) {
+  std::fprintf(stderr, "wordloom-generate: %s\n", message.c_str());
+}
+
+enum class Kind { kMissing, kFolder, kFile, kOther };
+
+Kind KindOf(const Text& path) {
+  struct stat st {};
+  if (::stat(TextToFileSystem(path).c_str(), &st) != 0) return Kind::kMissing;
+  if (S_ISDIR(st.st_mode)) return Kind::kFolder;
+  return S_ISREG(st.st_mode) ? Kind::kFile : Kind::kOther;
+}
+
+bool EndsWith(const Text& text, std::string_view end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// A path when the argument holds "/" or names something that exists from here; otherwise a
+// name in the template folder, where a missing ".txt" is added.
+Text ResolveTemplate(const std::string& argument) {
+  const Text text = FileSystemToText(argument);
+  if (argument.find('/') != std::string::npos || KindOf(text) != Kind::kMissing) return text;
+  const Text path = ResourceStore::TemplatePath(text);
+  if (KindOf(path) == Kind::kMissing && !EndsWith(text, ".txt")) {
+    const Text withExtension = ResourceStore::TemplatePath(text + ".txt");
+    if (KindOf(withExtension) != Kind::kMissing) return withExtension;
+  }
+  return path;
+}
+
+// "\r1234/20000" on a terminal once the batch has run for a second, redrawn at most ten
+// times a second, and wiped at the end so the terminal is left as it was.
+class Progress {
+ public:
+  Progress(std::uint64_t total, Clock::time_point start)
+      : enabled_(::isatty(STDERR_FILENO) == 1), total_(total), start_(start) {}
+
+  void Update(std::uint64_t done) {
+    if (!enabled_) return;
+    const Clock::time_point now = Clock::now();
+    if (now - start_ < std::chrono::seconds(1) ||
+        now - lastDrawn_ < std::chrono::milliseconds(100)) {
+      return;
+    }
+    lastDrawn_ = now;
+    std::string line(1, '\r');
+    line.append(std::to_string(done)).append(1, '/').append(std::to_string(total_));
+    width_ = std::max(width_, line.size() - 1);
+    std::fputs(line.c_str(), stderr);
+    std::fflush(stderr);
+  }
+
+  void Clear() {
+    if (width_ == 0) return;
+    std::fputs(("\r" + std::string(width_, ' ') + "\r").c_str(), stderr);
+    std::fflush(stderr);
+    width_ = 0;
+  }
+
+ private:
+  bool enabled_;
+  std::uint64_t total_;
+  Clock::time_point start_;
+  Clock::time_point lastDrawn_{};
+  std::size_t width_ = 0;
+};
+
+int Run(const GenerateOptions& options) {
+  // Everything that can stop the run is checked before anything is written.
+  if (options.runDirectory) {
+    const Text folder = FileSystemToText(*options.runDirectory);
+    if (KindOf(folder) != Kind::kFolder) {
+      Complain("run directory not found: " + *options.runDirectory);
+      return kFailure;
+    }
+    OverrideRunDirectory(folder);
+  } else if (KindOf(GetRunDirectory()) != Kind::kFolder) {
+    Complain("run directory not found: " + TextToFileSystem(GetRunDirectory()));
+    return kFailure;
+  }
+
+  const Text templatePath = ResolveTemplate(options.templateArgument);
+  const std::string templateShown = TextToFileSystem(templatePath);
+  switch (KindOf(templatePath)) {
+    case Kind::kFile:
+      break;
+    case Kind::kMissing:
+      Complain("template not found: " + templateShown);
+      return kFailure;
+    default:
+      Complain("template is not a file: " + templateShown);
+      return kFailure;
+  }
+  if (::access(templateShown.c_str(), R_OK) != 0) {
+    Complain("template cannot be read: " + templateShown);
+    return kFailure;
+  }
+  if (options.outFolder) {
+    const Kind kind = KindOf(FileSystemToText(*options.outFolder));
+    if (kind != Kind::kMissing && kind != Kind::kFolder) {
+      Complain("output folder is not a folder: " + *options.outFolder);
+      return kFailure;
+    }
+  }
+
+  const Text templateText = ResourceStore::ReadFileAsText(templatePath);
+  std::unique_ptr<ArticleOutput> output;
+  if (options.outFolder) {
+    std::string error;
+    if (!CreateFolderWithParents(*options.outFolder, error)) {
+      Complain(error);
+      return kFailure;
+    }
+    output = MakeFolderOutput(*options.outFolder, options.count);
+  } else {
+    output = MakeStreamOutput(STDOUT_FILENO);
+  }
+
+  const Clock::time_point start = Clock::now();
+  Progress progress(options.count, start);
+  // One generator for the whole batch, seeded after its construction (which seeds from the
+  // clock), so a seed fixes every draw of every article.
+  ArticleGenerator generator;
+  if (options.seed) SeedRandom(*options.seed);
+  for (std::uint64_t i = 1; i <= options.count; ++i) {
+    const Text article = generator.Generate(templateText);
+    if (!output->Write(options.utf8 ? TextToUtf8(article) : article)) {
+      progress.Clear();
+      Complain(output->Error());
+      return kFailure;
+    }
+    progress.Update(i);
+  }
+  const bool finished = output->Finish();
+  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  progress.Clear();
+  if (!finished) {
+    Complain(output->Error());
+    return kFailure;
+  }
+
+  if (options.stats) {
+    const double rate = static_cast<double>(options.count) / std::max(seconds, 1e-9);
+    std::fprintf(stderr, "%llu articles in %.3f s (%.0f articles/s)\n",
+                 static_cast<unsigned long long>(options.count), seconds, std::round(rate));
+  }
+  return 0;
+}
+
+}  // namespace
+}  // namespace wordloom::cli
+
+int main(int argc, char** argv) {
+  using namespace wordloom::cli;
+  const ParsedCommandLine parsed = ParseGenerateCommandLine(argc, argv);
+  if (!parsed.options) {
+    Complain(parsed.error + " (see --help)");
+    return kUsage;
+  }
+  if (parsed.options->help) {
+    std::fputs(GenerateUsage().c_str(), stdout);
+    return 0;
+  }
+  return Run(*parsed.options);
+}

@@ -1,0 +1,112 @@
+// wordloom-make-store: the synthetic store the benchmarks measure has the stated shape.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "run_tool.h"
+#include "services/encoding.h"
+#include "services/text.h"
+#include "store/resource_store.h"
+#include "support/temp_store.h"
+
+namespace wordloom {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::G;
+using testing::RunTool;
+using testing::TempStore;
+using testing::ToolRun;
+
+std::string Contents(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+bool AllGbk(const std::string& text) {
+  const std::u16string unicode = DecodeGbk(text);
+  return std::none_of(unicode.begin(), unicode.end(),
+                      [](char16_t c) { return c >= 0xDC80 && c <= 0xDCFF; });
+}
+
+TEST(MakeStore, WritesTheStatedShapeWithRulesThatBite) {
+  TempStore scratch;
+  const std::string dest = TextToFileSystem(scratch.Root()) + "/新库";
+  const ToolRun made =
+      RunTool(WORDLOOM_MAKE_STORE_TOOL, {dest, "--sentences", "1001", "--synonyms", "50"});
+  ASSERT_EQ(made.status, 0) << made.err;
+
+  std::string sentences;
+  int files = 0;
+  for (const auto& entry : fs::directory_iterator(dest + "/句子库/基准句子")) {
+    ++files;
+    sentences += Contents(entry.path());
+  }
+  EXPECT_EQ(files, 10);
+  const TextArray lines = ResourceStore::SplitLines(sentences);
+  ASSERT_EQ(lines.size(), 1001u);
+  for (const Text& line : lines) {
+    ASSERT_GE(line.size(), 56u);
+    ASSERT_LE(line.size(), 64u);
+    ASSERT_TRUE(AllGbk(line)) << line;
+  }
+  EXPECT_EQ(ResourceStore::SplitLines(Contents(dest + "/关键词库/基准关键词/关键词.txt")).size(),
+            10000u);
+
+  const std::string templateText = Contents(dest + "/模版/基准模版.txt");
+  EXPECT_GT(templateText.size(), 1800u);
+  EXPECT_LT(templateText.size(), 2300u);
+  EXPECT_EQ(textscan::Count(templateText, G("{<_基准句子_>}"), false), 50u);
+  EXPECT_EQ(textscan::Count(templateText, G("{<_基准关键词_>}"), false), 20u);
+
+  const TextArray rules = ResourceStore::SplitLines(Contents(dest + "/同义词库/基准替换.txt"));
+  ASSERT_EQ(rules.size(), 50u);
+  std::set<Text> finds;
+  for (const Text& rule : rules) {
+    const TextArray pieces = SplitText(rule, "=>");
+    ASSERT_EQ(pieces.size(), 2u) << rule;
+    EXPECT_NE(FindText(sentences, pieces[0]), -1) << "never occurs: " << pieces[0];
+    finds.insert(pieces[0]);
+  }
+  EXPECT_EQ(finds.size(), 50u);
+
+  // The registries call the libraries, and the rules change the articles.
+  const ToolRun withRules =
+      RunTool(WORDLOOM_GENERATE_TOOL, {"--dir", dest, "--seed", "4", "基准模版.txt"});
+  ASSERT_EQ(withRules.status, 0) << withRules.err;
+  EXPECT_EQ(withRules.out.find(G("{<_")), std::string::npos);
+  EXPECT_GT(withRules.out.size(), 4000u);
+  fs::remove(dest + "/同义词库/基准替换.txt");
+  const ToolRun withoutRules =
+      RunTool(WORDLOOM_GENERATE_TOOL, {"--dir", dest, "--seed", "4", "基准模版.txt"});
+  EXPECT_NE(withoutRules.out, withRules.out);
+}
+
+TEST(MakeStore, IsReproducibleAndNeverWritesOverAStore) {
+  TempStore scratch;
+  const std::string root = TextToFileSystem(scratch.Root());
+  ASSERT_EQ(RunTool(WORDLOOM_MAKE_STORE_TOOL, {root + "/a", "--sentences", "30"}).status, 0);
+  ASSERT_EQ(RunTool(WORDLOOM_MAKE_STORE_TOOL, {root + "/b", "--sentences", "30"}).status, 0);
+  EXPECT_EQ(Contents(root + "/a/句子库/基准句子/句子03.txt"),
+            Contents(root + "/b/句子库/基准句子/句子03.txt"));
+  EXPECT_EQ(Contents(root + "/a/模版/基准模版.txt"), Contents(root + "/b/模版/基准模版.txt"));
+
+  scratch.WriteFile("c/keyword.ini", "the user's");
+  const ToolRun refused = RunTool(WORDLOOM_MAKE_STORE_TOOL, {root + "/c"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find("already holds a store"), std::string::npos) << refused.err;
+  EXPECT_EQ(scratch.ReadFile("c/keyword.ini"), "the user's");
+  EXPECT_FALSE(scratch.Exists("c/juzi.ini"));
+
+  EXPECT_EQ(RunTool(WORDLOOM_MAKE_STORE_TOOL, {root + "/d", "--sentences", "x"}).status, 2);
+  EXPECT_FALSE(scratch.Exists("d"));
+}
+
+}  // namespace
+}  // namespace wordloom
