@@ -1,0 +1,158 @@
+// The passes' fast paths against the plain definition, on random texts made of the bytes
+// that make double-byte scanning hard: "[", "]", "\" and letters that are also second bytes,
+// lead bytes that pair with them, a lone lead byte, and the "=>" of synonym lines.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <random>
+
+#include "generator/article_generator.h"
+#include "services/random.h"
+#include "support/temp_store.h"
+#include "util/file_listing.h"
+
+namespace wordloom {
+namespace {
+
+using testing::G;
+using testing::TempStore;
+
+class RandomTexts {
+ public:
+  // A wide alphabet makes most byte pairs rare, as in real text, so that a rule can find
+  // what an earlier replacement brought in and nothing else.
+  RandomTexts(std::uint32_t seed, bool wide) : rng_(seed) {
+    singles_ = "abAB[]\\=>";
+    leads_ = "\xB0\xB1\xD5\x81";
+    trails_ = "\xB0\xB1\xA1\x5D\x5C[]";
+    if (wide) {
+      singles_ += "cdefgh";
+      leads_ += "\xB2\xB3\xFE";
+      trails_ += "\xB2\xA2\xA3\xFE";
+    }
+  }
+
+  // Mostly double-byte characters, as GBK text is: runs in which a search finds candidates
+  // that straddle two characters. Now and then a lead byte stands alone.
+  std::string Make(std::size_t maxLength) {
+    const std::size_t length = Below(maxLength + 1);
+    std::string s;
+    while (s.size() < length) {
+      const std::size_t kind = Below(10);
+      if (kind < 3) {
+        s += Pick(singles_);
+      } else {
+        s += Pick(leads_);
+        if (kind > 3) s += Pick(trails_);
+      }
+    }
+    s.resize(length);
+    return s;
+  }
+
+  std::size_t Below(std::size_t n) {
+    return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng_);
+  }
+
+ private:
+  char Pick(const std::string& from) { return from[Below(from.size())]; }
+
+  std::mt19937 rng_;
+  std::string singles_, leads_, trails_;
+};
+
+// Each replacement takes the first occurrence, scanning the whole text from its start.
+TEST(ReplacementEquivalence, SentencePassMatchesTheFirstOccurrenceRule) {
+  TempStore store;
+  ArticleGenerator generator;
+  RandomTexts random(20240601, false);
+  for (int round = 0; round < 600; ++round) {
+    // Two fixed cases first: every replacement makes an occurrence that starts before the
+    // one replaced, so the search walks back step by step; occurrences overlap, and count
+    // once. Tags of letters only are matched without a fixed byte to look for.
+    const std::string tag = round == 0             ? "ab"
+                            : round == 1           ? "aa"
+                            : random.Below(5) == 0 ? std::string("aB").substr(random.Below(2))
+                                                   : random.Make(3) + "a";
+    std::string file = round == 0 ? "b\r\n" : round == 1 ? "x\r\ny\r\n" : "";
+    for (std::size_t i = 0, n = round < 2 ? 0 : 1 + random.Below(4); i < n; ++i) {
+      // Sentences that hold the tag, or part of it, make later matches land in them.
+      file +=
+          (random.Below(3) == 0 ? random.Make(2) + tag + random.Make(2) : random.Make(5)) + "\r\n";
+    }
+    // A lead byte before CR LF takes the CR: the file's lines are what the line rule says.
+    const TextArray lines = ResourceStore::SplitLines(file);
+    if (lines.empty()) continue;
+    store.WriteFile("juzi.ini", "[lib]\r\n" + G("标签") + "=" + tag + "\r\n");
+    store.WriteFile("句子库/lib/a.txt", file);
+    std::string text = round == 0 ? "aaaaaababab" : round == 1 ? "aaa-aAa" : random.Make(12);
+    for (std::size_t k = round < 2 ? 0 : random.Below(4); k > 0; --k) {
+      // In other letter case the tag is counted, and costs a draw, but is never replaced.
+      std::string written = tag;
+      if (random.Below(3) == 0) {
+        for (char& c : written) c = std::isalpha(static_cast<unsigned char>(c)) ? c ^ 0x20 : c;
+      }
+      text += written + random.Make(6);
+    }
+
+    SeedRandom(static_cast<std::uint32_t>(round));
+    std::string expected = text;
+    const std::size_t n = textscan::Count(text, tag, true);
+    for (std::size_t i = 0; i < n; ++i) {
+      const Text& line = lines[RandomInRange(1, static_cast<long>(lines.size())) - 1];
+      const std::size_t p = textscan::Find(expected, tag, 0, false);
+      if (p != textscan::kNotFound) expected.replace(p, tag.size(), line);
+    }
+    const int afterDraws = NextRandom15();  // one draw per counted occurrence
+    SeedRandom(static_cast<std::uint32_t>(round));
+    ASSERT_EQ(generator.ExpandSentenceTags(text), expected)
+        << "round " << round << ", tag " << ::testing::PrintToString(tag) << ", text "
+        << ::testing::PrintToString(text);
+    ASSERT_EQ(NextRandom15(), afterDraws) << "round " << round;
+  }
+}
+
+// Rule after rule, each replacing every occurrence in the text the earlier rules left.
+TEST(ReplacementEquivalence, SynonymPassMatchesRuleAfterRule) {
+  TempStore store;
+  ArticleGenerator generator;
+  RandomTexts random(7, true);
+  for (int round = 0; round < 600; ++round) {
+    const std::string text = random.Make(40);
+    std::string files[2];
+    // Half of the find texts are taken from the text as the rules before left it, often
+    // across the ends of what they inserted; the other half are random.
+    std::string guide = text;
+    for (std::string& file : files) {
+      for (std::size_t i = random.Below(12); i > 0; --i) {
+        std::string find = random.Make(3);
+        if (random.Below(2) == 0 && guide.size() >= 3) {
+          find = guide.substr(random.Below(guide.size() - 2), 2 + random.Below(2));
+        }
+        // Mostly "find=>replacement"; sometimes a line of one piece or of three.
+        const std::string line = find + (random.Below(8) != 0 ? "=>" : "") + random.Make(3);
+        file += line + "\r\n";
+        const TextArray pieces = SplitText(line, "=>");
+        if (pieces.size() >= 2) guide = textscan::ReplaceAll(guide, pieces[0], pieces[1]);
+      }
+    }
+    store.WriteFile("同义词库/one.txt", files[0]);
+    store.WriteFile("同义词库/two.txt", files[1]);
+
+    TextArray paths;
+    EnumerateFiles(ResourceStore::SynonymFolder(), "*.txt", paths, true);
+    std::string expected = text;
+    for (const Text& path : paths) {
+      for (const Text& line : ResourceStore::SplitLines(ResourceStore::ReadFileAsText(path))) {
+        const TextArray pieces = SplitText(line, "=>");
+        if (pieces.size() >= 2) expected = textscan::ReplaceAll(expected, pieces[0], pieces[1]);
+      }
+    }
+    ASSERT_EQ(generator.ApplySynonyms(text), expected)
+        << "round " << round << ", text " << ::testing::PrintToString(text) << ", rules "
+        << ::testing::PrintToString(files[0]) << " " << ::testing::PrintToString(files[1]);
+  }
+}
+
+}  // namespace
+}  // namespace wordloom
