@@ -28,7 +28,6 @@ class ArticleGenerator {
  private:
   static std::size_t CountOccurrences(std::string_view text, std::string_view tag,
                                       bool caseSensitive);
-  Text DrawLine(const Text& folder);
   Text ExpandSentences(Text text);
   Text ExpandKeywords(Text text);
   Text Synonyms(Text text);

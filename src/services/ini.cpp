@@ -1,6 +1,7 @@
 #include "services/ini.h"
 
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -103,18 +104,53 @@ Text CutValue(std::string_view value) {
 
 }  // namespace
 
-TextArray ListIniSections(const Text& path) {
-  TextArray names;
-  ByteArray bytes = ReadFileBytes(path);
+namespace {
+
+// The distinct section names in file order, as far as the names buffer reaches.
+std::vector<std::string_view> SectionNames(const std::vector<IniLine>& lines) {
+  std::vector<std::string_view> names;
   std::unordered_set<std::string_view> seen;
   std::size_t used = 1;  // the list's closing NUL
-  for (const IniLine& line : ParseFile(bytes)) {
+  for (const IniLine& line : lines) {
     if (!line.isSection || !seen.insert(line.name).second) continue;
     if (used + line.name.size() + 1 > kIniSectionNamesBuffer) break;
     used += line.name.size() + 1;
-    names.emplace_back(line.name);
+    names.push_back(line.name);
   }
   return names;
+}
+
+}  // namespace
+
+TextArray ListIniSections(const Text& path) {
+  const ByteArray bytes = ReadFileBytes(path);
+  TextArray names;
+  for (std::string_view name : SectionNames(ParseFile(bytes))) names.emplace_back(name);
+  return names;
+}
+
+std::vector<IniSectionValue> ReadIniSectionValues(const Text& path, const Text& key) {
+  const ByteArray bytes = ReadFileBytes(path);
+  const std::vector<IniLine> lines = ParseFile(bytes);
+  // The first value of the key in any section of each name, as a lookup by name finds it.
+  std::unordered_map<std::string_view, std::string_view> values;
+  std::string_view section;
+  bool inSection = false;
+  for (const IniLine& line : lines) {
+    if (line.isSection) {
+      section = line.name;
+      inSection = true;
+    } else if (inSection && line.isKey && line.name == key) {
+      values.emplace(section, line.value);
+    }
+  }
+  std::vector<IniSectionValue> result;
+  for (std::string_view name : SectionNames(lines)) {
+    auto it = values.find(name);
+    const bool found = !name.empty() && it != values.end();  // an empty name reads nothing
+    result.push_back({Text(name), found ? CutValue(it->second) : Text()});
+  }
+  return result;
 }
 
 Text ReadIniValue(const Text& path, const Text& section, const Text& key,

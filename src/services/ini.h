@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <vector>
 
 #include "services/text.h"
 
@@ -13,6 +14,14 @@ inline constexpr std::size_t kIniValueLimit = 10239;
 
 // The section names in file order (each name once); empty when the file is missing.
 TextArray ListIniSections(const Text& path);
+
+// Every section name (as ListIniSections) with the value of `key` in it (as ReadIniValue
+// gives it, "" when missing), from one reading of the file.
+struct IniSectionValue {
+  Text section;
+  Text value;
+};
+std::vector<IniSectionValue> ReadIniSectionValues(const Text& path, const Text& key);
 
 // The key's value, or `defaultValue` when the section or key is missing. A path or key that
 // is empty or blank gives "" without reading the file.

@@ -1,107 +1,96 @@
 #include "services/text.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace wordloom {
 namespace textscan {
 namespace {
 
-inline unsigned char Byte(std::string_view text, std::size_t i) {
-  return static_cast<unsigned char>(text[i]);
+inline bool IsAsciiLetter(char c) {
+  const unsigned char folded = static_cast<unsigned char>(c) | 0x20;
+  return folded >= 'a' && folded <= 'z';
 }
 
-inline bool IsAsciiLetter(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
-
-inline bool EqualIgnoringAsciiCase(const char* a, const char* b, std::size_t n) {
-  for (std::size_t i = 0; i < n; ++i) {
-    auto x = static_cast<unsigned char>(a[i]);
-    auto y = static_cast<unsigned char>(b[i]);
-    if (x != y && !(IsAsciiLetter(x) && (x ^ 0x20) == y)) return false;
+inline bool EqualIgnoringAsciiCase(const char* a, std::string_view b) {
+  for (std::size_t i = 0; i < b.size(); ++i) {
+    if (a[i] != b[i] && !(IsAsciiLetter(a[i]) && (a[i] ^ 0x20) == b[i])) return false;
   }
   return true;
 }
 
-// Tells whether byte positions are character boundaries of a scan that began at `start`,
-// for positions asked in increasing order. A byte below 0x80 always ends a character (it is
-// a one-byte character or the second byte of a pair), so only the run of high bytes before
-// a position needs looking at: inside such a run the characters pair up.
-class BoundaryOracle {
- public:
-  BoundaryOracle(std::string_view text, std::size_t start) : text_(text), known_(start) {}
-
-  bool IsBoundary(std::size_t pos) {
-    if (pos < known_) return false;  // strictly inside a character already passed
-    std::size_t base = known_;
-    for (std::size_t j = pos; j > known_; --j) {
-      if (Byte(text_, j - 1) < 0x80) {
-        base = j;
-        break;
-      }
+// As NextCandidate, with ASCII letters matching either case. Looks for the last byte of
+// `part` that is no letter, which must match exactly; when every byte is a letter, tries
+// every position.
+std::size_t NextCandidateIgnoringCase(std::string_view text, std::string_view part,
+                                      std::size_t from) {
+  const std::size_t m = part.size();
+  if (text.size() < m || from > text.size() - m) return kNotFound;
+  std::size_t anchor = m;
+  while (anchor > 0 && IsAsciiLetter(part[anchor - 1])) --anchor;
+  const char* base = text.data();
+  const std::size_t last = text.size() - m;  // the last position where `part` still fits
+  if (anchor == 0) {
+    for (std::size_t q = from; q <= last; ++q) {
+      if (EqualIgnoringAsciiCase(base + q, part)) return q;
     }
-    bool boundary = (pos - base) % 2 == 0;
-    known_ = boundary ? pos : pos + 1;
-    return boundary;
+    return kNotFound;
   }
-
- private:
-  std::string_view text_;
-  std::size_t known_;  // a boundary at or before every position still to be asked
-};
+  --anchor;  // the index in `part` of the byte looked for
+  for (std::size_t q = from; q <= last;) {
+    const void* hit = std::memchr(base + q + anchor, part[anchor], last - q + 1);
+    if (hit == nullptr) break;
+    q = static_cast<std::size_t>(static_cast<const char*>(hit) - base) - anchor;
+    if (EqualIgnoringAsciiCase(base + q, part)) return q;
+    ++q;
+  }
+  return kNotFound;
+}
 
 }  // namespace
 
+std::size_t BoundaryTracker::LastBoundary(std::size_t pos) const {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text_.data());
+  std::size_t j = pos;
+  // Eight bytes at a time through runs of double-byte characters.
+  while (j >= known_ + 8) {
+    std::uint64_t word;
+    std::memcpy(&word, bytes + j - 8, 8);
+    if ((word & 0x8080808080808080u) != 0x8080808080808080u) break;
+    j -= 8;
+  }
+  while (j > known_ && bytes[j - 1] >= 0x80) --j;
+  return j + (pos - j) / 2 * 2;  // j is a boundary: known, or just after a byte below 0x80
+}
+
+// Looks for the last byte of `part` with memchr: in GBK text the second byte of a
+// character is rarer than the first, so fewer candidates need comparing.
+std::size_t NextCandidate(std::string_view text, std::string_view part, std::size_t from) {
+  const std::size_t m = part.size();
+  if (text.size() < m || from > text.size() - m) return kNotFound;
+  const char* base = text.data();
+  for (std::size_t end = from + m - 1; end < text.size();) {
+    const void* hit = std::memchr(base + end, part[m - 1], text.size() - end);
+    if (hit == nullptr) break;
+    end = static_cast<std::size_t>(static_cast<const char*>(hit) - base);
+    if (std::memcmp(base + end + 1 - m, part.data(), m - 1) == 0) return end + 1 - m;
+    ++end;
+  }
+  return kNotFound;
+}
+
 std::size_t Find(std::string_view text, std::string_view part, std::size_t start,
                  bool ignoreCase) {
-  const std::size_t n = text.size();
-  const std::size_t m = part.size();
-  if (m == 0 || start >= n || n - start < m) return kNotFound;
-  BoundaryOracle oracle(text, start);
-  const char* base = text.data();
-  const std::size_t last = n - m;  // last position where a match still fits
-
-  // The anchor is a byte of `part` that needs no case folding, so memchr/memmem can
-  // jump between candidates instead of comparing at every position.
-  std::size_t anchor = m;
-  if (!ignoreCase) {
-    anchor = 0;
-  } else {
-    for (std::size_t k = 0; k < m; ++k) {
-      if (!IsAsciiLetter(Byte(part, k))) {
-        anchor = k;
-        break;
-      }
-    }
-  }
-
-  if (!ignoreCase) {
-    std::size_t pos = start;
-    while (pos <= last) {
-      const void* hit = memmem(base + pos, n - pos, part.data(), m);
-      if (hit == nullptr) return kNotFound;
-      std::size_t q = static_cast<const char*>(hit) - base;
-      if (oracle.IsBoundary(q)) return q;
-      pos = q + 1;
-    }
-    return kNotFound;
-  }
-
-  if (anchor < m) {
-    const char anchorByte = part[anchor];
-    std::size_t pos = start;
-    while (pos <= last) {
-      const void* hit = std::memchr(base + pos + anchor, anchorByte, last - pos + 1);
-      if (hit == nullptr) return kNotFound;
-      std::size_t q = static_cast<const char*>(hit) - base - anchor;
-      if (EqualIgnoringAsciiCase(base + q, part.data(), m) && oracle.IsBoundary(q)) return q;
-      pos = q + 1;
-    }
-    return kNotFound;
-  }
-
-  // Every byte of `part` is a letter: walk the characters.
-  for (std::size_t pos = start; pos <= last; pos += CharLength(text, pos)) {
-    if (EqualIgnoringAsciiCase(base + pos, part.data(), m)) return pos;
+  if (part.empty() || start >= text.size()) return kNotFound;
+  auto next = [&](std::size_t from) {
+    return ignoreCase ? NextCandidateIgnoringCase(text, part, from)
+                      : NextCandidate(text, part, from);
+  };
+  BoundaryTracker boundaries(text, start);
+  for (std::size_t q = next(start); q != kNotFound; q = next(q + 1)) {
+    if (boundaries.LastBoundary(q) == q) return q;
+    boundaries.SetKnown(q + 1);  // q is the second byte of a character
   }
   return kNotFound;
 }

@@ -54,6 +54,30 @@ namespace textscan {
 
 inline constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);
 
+// Character boundaries of a text, known from one boundary on. A byte below 0x80 always
+// ends a character (it is one, or the second byte of a pair), and within a run of bytes of
+// 0x80 and above the characters pair up, so only the bytes after the known boundary need
+// looking at; scans that move the known boundary forward look at each byte about once.
+class BoundaryTracker {
+ public:
+  // `known` is taken as a boundary, as a scan that starts there takes it.
+  BoundaryTracker(std::string_view text, std::size_t known) : text_(text), known_(known) {}
+
+  std::size_t Known() const { return known_; }
+  // `boundary` must be one, and not before the known boundary.
+  void SetKnown(std::size_t boundary) { known_ = boundary; }
+  // The last boundary at or before `pos`, which must not lie before the known boundary.
+  std::size_t LastBoundary(std::size_t pos) const;
+
+ private:
+  std::string_view text_;
+  std::size_t known_;
+};
+
+// The next position at or after `from` where `part` (not empty) occurs byte for byte, at a
+// character boundary or not.
+std::size_t NextCandidate(std::string_view text, std::string_view part, std::size_t from);
+
 // First occurrence of `part` at a character boundary at or after `start` (itself taken as a
 // boundary), or kNotFound. `part` must not be empty.
 std::size_t Find(std::string_view text, std::string_view part, std::size_t start,

@@ -48,6 +48,14 @@ Text ResourceStore::ReadTag(LibraryKind kind, const Text& name) {
   return ReadIniValue(RegistryPath(kind), name, names::TagKey());
 }
 
+std::vector<LibraryRecord> ResourceStore::ListLibrariesWithTags(LibraryKind kind) {
+  std::vector<LibraryRecord> records;
+  for (IniSectionValue& entry : ReadIniSectionValues(RegistryPath(kind), names::TagKey())) {
+    records.push_back({std::move(entry.section), std::move(entry.value)});
+  }
+  return records;
+}
+
 bool ResourceStore::WriteTag(LibraryKind kind, const Text& name, const Text& tag) {
   return WriteIniValue(RegistryPath(kind), name, names::TagKey(), tag);
 }

@@ -2,6 +2,8 @@
 // library registries, reading files as text and cutting text into lines.
 #pragma once
 
+#include <vector>
+
 #include "services/text.h"
 
 namespace wordloom {
@@ -14,6 +16,12 @@ enum class FolderRemoval {
   kNothingThere,  // there was no folder
   kRefused,       // not a real folder inside the kind's parent folder: left alone
   kIncomplete,    // some entries could not be deleted and are still on disk
+};
+
+// One registered library: its name and its call tag.
+struct LibraryRecord {
+  Text name;
+  Text tag;
 };
 
 class ResourceStore {
@@ -29,6 +37,8 @@ class ResourceStore {
   // Registry operations; every read goes to the file, nothing is kept in memory.
   static TextArray ListLibraries(LibraryKind kind);
   static Text ReadTag(LibraryKind kind, const Text& name);
+  // The libraries in registry order with their tags, from one reading of the registry.
+  static std::vector<LibraryRecord> ListLibrariesWithTags(LibraryKind kind);
   static bool WriteTag(LibraryKind kind, const Text& name, const Text& tag);
   static bool DeleteLibrary(LibraryKind kind, const Text& name);
 

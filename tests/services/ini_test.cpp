@@ -114,6 +114,21 @@ TEST_F(IniTest, LongValuesAreCutAtTheBufferWithoutSplittingACharacter) {
   EXPECT_EQ(ReadIniValue(path, "b", key), exact);
 }
 
+TEST_F(IniTest, OneReadingGivesWhatTheSeparateReadsGive) {
+  store.WriteFile("reg.ini", "[a]\r\nother=1\r\n[b]\r\n" + key + "=B\r\n[a]\r\n" + key +
+                                 "=late A\r\n[c]\r\n[]\r\n" + key + "=nameless\r\n[b]\r\n" +
+                                 key + "=second B\r\n[" + std::string(20, 'x') + "]\r\n" + key +
+                                 "=" + std::string(kIniValueLimit + 5, 'v') + "\r\n");
+  std::vector<IniSectionValue> together = ReadIniSectionValues(path, key);
+  TextArray names = ListIniSections(path);
+  ASSERT_EQ(together.size(), names.size());
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    EXPECT_EQ(together[i].section, names[i]);
+    EXPECT_EQ(together[i].value, ReadIniValue(path, names[i], key)) << names[i];
+  }
+  EXPECT_EQ(together[0].value, "late A");  // found in the second section of that name
+}
+
 TEST_F(IniTest, SectionListStopsAtTheNameBuffer) {
   std::string content;
   const int count = 3000;  // 3000 names of 99 bytes (+1 each) overflow 204800 bytes

@@ -1,0 +1,112 @@
+#include "generator/expanding_text.h"
+
+#include <cstring>
+
+namespace wordloom {
+namespace {
+
+// A text under repeated replacement, as a settled part that no search looks at again and
+// the rest. A replacement rewrites only the start of the rest, in room kept free before it,
+// so the text after the replaced occurrence never moves: each byte is copied about once
+// instead of once per replacement.
+class ExpandingText {
+ public:
+  explicit ExpandingText(Text text) : buffer_(std::move(text)) {}
+
+  std::string_view Rest() const { return std::string_view(buffer_).substr(head_); }
+
+  // Settles the text up to the position `upTo` (not before what is settled already).
+  void Settle(std::size_t upTo) {
+    const std::size_t n = upTo - settled_.size();
+    settled_.append(buffer_, head_, n);
+    head_ += n;
+  }
+
+  // Replaces `length` bytes at the position `pos` (not before the rest) by `replacement`,
+  // which must not point into this text.
+  void Replace(std::size_t pos, std::size_t length, std::string_view replacement) {
+    const std::size_t before = pos - settled_.size();  // bytes of the rest ahead of it
+    const std::size_t needed = before + replacement.size();
+    if (needed > head_ + before + length) {
+      // Too little room: as much again as the rest holds, so this is rare.
+      const std::size_t room = needed + (buffer_.size() - head_);
+      Text grown(room, '\0');
+      grown.append(buffer_, head_);
+      buffer_.swap(grown);
+      head_ = room;
+    }
+    const std::size_t newHead = head_ + before + length - needed;
+    std::memmove(buffer_.data() + newHead, buffer_.data() + head_, before);
+    if (!replacement.empty()) {  // an empty view may have no address at all
+      std::memcpy(buffer_.data() + newHead + before, replacement.data(), replacement.size());
+    }
+    head_ = newHead;
+  }
+
+  // Makes the whole text the rest again.
+  void Unsettle() {
+    settled_.append(buffer_, head_);
+    buffer_.swap(settled_);
+    settled_.clear();
+    head_ = 0;
+  }
+
+  Text Take() && {
+    settled_.append(buffer_, head_);
+    return std::move(settled_);
+  }
+
+ private:
+  Text settled_;
+  Text buffer_;  // the rest is buffer_[head_, end)
+  std::size_t head_ = 0;
+};
+
+// The first exact occurrence of `tag` at a character boundary (the text read from its
+// start) at or after `from`. Keeps the known boundary at most a tag's length behind the
+// candidate: the next search may begin that far back.
+std::size_t FindTag(std::string_view text, std::string_view tag, std::size_t from,
+                    textscan::BoundaryTracker& boundaries) {
+  for (std::size_t q = textscan::NextCandidate(text, tag, from); q != textscan::kNotFound;
+       q = textscan::NextCandidate(text, tag, q + 1)) {
+    const std::size_t behind = q + 1 >= tag.size() ? q + 1 - tag.size() : 0;
+    if (behind > boundaries.Known()) boundaries.SetKnown(boundaries.LastBoundary(behind));
+    if (boundaries.LastBoundary(q) == q) return q;
+  }
+  return textscan::kNotFound;
+}
+
+// No occurrence can begin more than a tag's length before the last replacement (it would lie
+// wholly in text the earlier search passed), so the search resumes there instead of at the
+// start, and what lies before the last known character boundary is settled.
+}  // namespace
+
+void ReplaceFirstRepeatedly(Text& text, std::string_view tag, std::size_t count,
+                            const std::function<std::string_view(std::size_t)>& replacement) {
+  if (count == 0) return;
+  ExpandingText work(std::move(text));
+  std::size_t from = 0;    // where the next search starts
+  std::size_t known = 0;   // a character boundary at or before it
+  for (std::size_t i = 0; i < count; ++i) {
+    if (from < known) {
+      // The occurrence replaced began less than a tag's length after the known boundary,
+      // and the next may begin before it: a text that keeps making its tag anew, so rare
+      // that starting over from the beginning costs nothing worth avoiding.
+      work.Unsettle();
+      known = 0;
+    }
+    work.Settle(known);
+    const std::string_view rest = work.Rest();  // starts at `known`
+    textscan::BoundaryTracker boundaries(rest, 0);
+    const std::size_t p = FindTag(rest, tag, from - known, boundaries);
+    if (p == textscan::kNotFound) break;  // none now means none later: the text stays
+    const std::size_t at = known + p;
+    known += boundaries.Known();
+    work.Replace(at, tag.size(), replacement(i));
+    from = at + 1 >= tag.size() ? at + 1 - tag.size() : 0;
+  }
+  text = std::move(work).Take();
+}
+
+
+}  // namespace wordloom

@@ -1,0 +1,21 @@
+// Replacing a tag's first occurrence again and again, as the sentence and keyword passes
+// do, without copying the whole text at every replacement.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string_view>
+
+#include "services/text.h"
+
+namespace wordloom {
+
+// Replaces, `count` times, the first exact occurrence of `tag` in `text` by
+// `replacement(i)` for the i-th time (0-based). Each replacement takes the first
+// occurrence of the text as it is then, which may lie in what an earlier replacement
+// inserted; when none is left, the remaining replacements change nothing. A replacement
+// must not point into `text`.
+void ReplaceFirstRepeatedly(Text& text, std::string_view tag, std::size_t count,
+                            const std::function<std::string_view(std::size_t)>& replacement);
+
+}  // namespace wordloom
