@@ -274,9 +274,7 @@ Text FileSearch::First(const Text& folderAndPattern) {
   Close();
   std::size_t slash = folderAndPattern.find_last_of('/');
   Text folder = slash == Text::npos ? Text(".") : folderAndPattern.substr(0, slash);
-  // assign, not = "/": GCC 12 at -O3 gives a false -Wrestrict for the literal, and -Werror
-  // stops the release build.
-  if (folder.empty()) folder.assign(1, '/');
+  if (folder.empty()) folder = "/";
   pattern_ = slash == Text::npos ? folderAndPattern : folderAndPattern.substr(slash + 1);
   dir_ = opendir(FsPath(folder).c_str());
   return Next();

@@ -9,6 +9,11 @@
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
+  // Without a display (listing the tests, a quick run on a server) the windows draw
+  // offscreen; CI runs them on a virtual display.
+  if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  }
   QApplication app(argc, argv);
   wordloom::ui::InstallEventPump();
   wordloom::AdvertisementView::SetPageForTesting(QUrl());  // no network in tests
