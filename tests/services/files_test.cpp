@@ -1,16 +1,15 @@
 #include "services/files.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <csignal>
 #include <filesystem>
 #include <set>
 
 #include "services/encoding.h"
+#include "support/file_size_limit.h"
 #include "support/temp_store.h"
 #include "util/file_listing.h"
 
@@ -21,25 +20,7 @@ namespace fs = std::filesystem;
 using testing::G;
 using testing::TempStore;
 
-// A file-size limit plays the full disk: writes beyond it fail with EFBIG.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-    getrlimit(RLIMIT_FSIZE, &previous_);
-    rlimit limit = previous_;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &previous_);
-    std::signal(SIGXFSZ, previousHandler_);
-  }
-
- private:
-  rlimit previous_{};
-  void (*previousHandler_)(int) = nullptr;
-};
+using testing::FileSizeLimit;
 
 int CountEntries(const std::string& folder) {
   int n = 0;

@@ -1,6 +1,5 @@
 #include "sentences/sentence_manager_window.h"
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <QClipboard>
 #include <QGuiApplication>
@@ -8,11 +7,11 @@
 #include <QPushButton>
 #include <QTableWidget>
 
-#include <csignal>
 
 #include "app/main_window.h"
 #include "sentences/sentence_cell_editor.h"
 #include "services/ui_grid.h"
+#include "support/file_size_limit.h"
 #include "support/gui_support.h"
 
 namespace wordloom {
@@ -250,25 +249,7 @@ TEST_F(SentenceManagerTest, EditsStayWithTheShownFileWhenAnotherLibraryIsChosen)
   EXPECT_EQ(store.ReadFile("句子库/开头/b.txt"), "other");
 }
 
-// Writes beyond the limit fail, as on a full disk (permissions mean nothing to root).
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-    getrlimit(RLIMIT_FSIZE, &previous_);
-    rlimit limit = previous_;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &previous_);
-    std::signal(SIGXFSZ, previousHandler_);
-  }
-
- private:
-  rlimit previous_{};
-  void (*previousHandler_)(int) = nullptr;
-};
+using testing::FileSizeLimit;
 
 TEST_F(SentenceManagerTest, AFailedWriteIsReportedAndTheCellShowsTheFile) {
   OpenFile("a\r\nb\r\n");
