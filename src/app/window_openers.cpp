@@ -8,27 +8,26 @@
 #include "templates/template_manager_window.h"
 
 namespace wordloom {
+namespace {
 
-void OpenNewSentenceLibraryWindow(QWidget* parent) {
-  ui::OpenWindowModal(new NewSentenceLibraryWindow(parent));
+// Every opening creates the window afresh over its parent.
+template <typename Window>
+void Open(QWidget* parent) {
+  ui::OpenWindowModal(new Window(parent));
 }
+
+}  // namespace
+
+void OpenNewSentenceLibraryWindow(QWidget* parent) { Open<NewSentenceLibraryWindow>(parent); }
 void OpenSentenceLibraryManagerWindow(QWidget* parent) {
-  ui::OpenWindowModal(new SentenceLibraryManagerWindow(parent));
+  Open<SentenceLibraryManagerWindow>(parent);
 }
-void OpenNewKeywordLibraryWindow(QWidget* parent) {
-  ui::OpenWindowModal(new NewKeywordLibraryWindow(parent));
-}
+void OpenNewKeywordLibraryWindow(QWidget* parent) { Open<NewKeywordLibraryWindow>(parent); }
 void OpenKeywordLibraryManagerWindow(QWidget* parent) {
-  ui::OpenWindowModal(new KeywordLibraryManagerWindow(parent));
+  Open<KeywordLibraryManagerWindow>(parent);
 }
-void OpenSentenceManagerWindow(QWidget* parent) {
-  ui::OpenWindowModal(new SentenceManagerWindow(parent));
-}
-void OpenTemplateEditorWindow(QWidget* parent) {
-  ui::OpenWindowModal(new TemplateEditorWindow(parent));
-}
-void OpenTemplateManagerWindow(QWidget* parent) {
-  ui::OpenWindowModal(new TemplateManagerWindow(parent));
-}
+void OpenSentenceManagerWindow(QWidget* parent) { Open<SentenceManagerWindow>(parent); }
+void OpenTemplateEditorWindow(QWidget* parent) { Open<TemplateEditorWindow>(parent); }
+void OpenTemplateManagerWindow(QWidget* parent) { Open<TemplateManagerWindow>(parent); }
 
 }  // namespace wordloom
