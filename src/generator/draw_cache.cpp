@@ -52,17 +52,19 @@ DrawCache& DrawCache::Instance() {
 }
 
 template <typename T>
-bool DrawCache::Usable(const Entry<T>& entry, const Text& path) const {
-  if (!entry.value || entry.epoch != CurrentChangeEpoch()) return false;
-  return !entry.checkIdentity || IdentifyFile(path) == entry.identity;
+std::shared_ptr<const T> DrawCache::Usable(const std::unordered_map<Text, Entry<T>>& entries,
+                                           const Text& path) {
+  std::lock_guard lock(mutex_);
+  auto it = entries.find(path);
+  if (it == entries.end()) return nullptr;
+  const Entry<T>& entry = it->second;
+  if (!entry.value || entry.epoch != CurrentChangeEpoch()) return nullptr;
+  if (entry.checkIdentity && IdentifyFile(path) != entry.identity) return nullptr;
+  return entry.value;
 }
 
 std::shared_ptr<const TextArray> DrawCache::Files(const Text& folder) {
-  {
-    std::lock_guard lock(mutex_);
-    auto it = listings_.find(folder);
-    if (it != listings_.end() && Usable(it->second, folder)) return it->second.value;
-  }
+  if (auto cached = Usable(listings_, folder)) return cached;
   // The epoch is taken before the watch and the listing: a change during them is not lost.
   Entry<TextArray> entry;
   entry.epoch = CurrentChangeEpoch();
@@ -77,11 +79,7 @@ std::shared_ptr<const TextArray> DrawCache::Files(const Text& folder) {
 }
 
 std::shared_ptr<const LineIndex> DrawCache::Lines(const Text& path) {
-  {
-    std::lock_guard lock(mutex_);
-    auto it = files_.find(path);
-    if (it != files_.end() && Usable(it->second, path)) return it->second.value;
-  }
+  if (auto cached = Usable(files_, path)) return cached;
   Entry<LineIndex> entry;
   entry.epoch = CurrentChangeEpoch();
   const std::string fsPath = TextToFileSystem(path);

@@ -49,8 +49,10 @@ class DrawCache {
     std::shared_ptr<const T> value;
   };
 
+  // The entry's value while nothing it came from has changed; null otherwise.
   template <typename T>
-  bool Usable(const Entry<T>& entry, const Text& path) const;
+  std::shared_ptr<const T> Usable(const std::unordered_map<Text, Entry<T>>& entries,
+                                  const Text& path);
 
   std::mutex mutex_;
   std::unordered_map<Text, Entry<TextArray>> listings_;

@@ -15,6 +15,7 @@ namespace wordloom {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Contents;
 using testing::RunTool;
 using testing::TempStore;
 using testing::ToolRun;
@@ -26,19 +27,12 @@ ToolRun LayDemoStore(const std::string& dest) {
                                           WORDLOOM_LAY_DEMO_STORE_SCRIPT});
 }
 
-std::string Contents(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 // Relative path -> contents of every file below the folder.
 std::map<std::string, std::string> Tree(const fs::path& folder) {
   std::map<std::string, std::string> tree;
   for (const auto& entry : fs::recursive_directory_iterator(folder)) {
     const std::string relative = fs::relative(entry.path(), folder).string();
-    tree[relative] = entry.is_regular_file() ? Contents(entry.path()) : "<folder>";
+    tree[relative] = entry.is_regular_file() ? Contents(entry.path().string()) : "<folder>";
   }
   return tree;
 }

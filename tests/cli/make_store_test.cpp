@@ -18,16 +18,10 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::G;
+using testing::Contents;
 using testing::RunTool;
 using testing::TempStore;
 using testing::ToolRun;
-
-std::string Contents(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 bool AllGbk(const std::string& text) {
   const std::u16string unicode = DecodeGbk(text);
@@ -46,7 +40,7 @@ TEST(MakeStore, WritesTheStatedShapeWithRulesThatBite) {
   int files = 0;
   for (const auto& entry : fs::directory_iterator(dest + "/句子库/基准句子")) {
     ++files;
-    sentences += Contents(entry.path());
+    sentences += Contents(entry.path().string());
   }
   EXPECT_EQ(files, 10);
   const TextArray lines = ResourceStore::SplitLines(sentences);

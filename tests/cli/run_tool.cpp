@@ -1,5 +1,8 @@
 #include "run_tool.h"
 
+#include <fstream>
+#include <sstream>
+
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
@@ -88,6 +91,13 @@ ToolRun RunTool(const std::string& program, const std::vector<std::string>& args
   }
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   return run;
+}
+
+std::string Contents(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
 }
 
 }  // namespace wordloom::testing

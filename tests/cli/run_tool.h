@@ -20,4 +20,7 @@ struct ToolRunOptions {
 ToolRun RunTool(const std::string& program, const std::vector<std::string>& args,
                 const ToolRunOptions& options = {});
 
+// The bytes of a file the tool wrote ("" when it cannot be read).
+std::string Contents(const std::string& path);
+
 }  // namespace wordloom::testing
