@@ -146,12 +146,20 @@ void MainWindow::GenerationWorker() {
   if (selected <= 0) {
     ui::ShowMessage(QStringLiteral("请选择文章模版"), ui::kWarning, QStringLiteral("警告"));
   } else {
-    const Text article =
-        generator.Generate(ResourceStore::ReadFileAsText(ResourceStore::TemplatePath(name)));
-    const QString shown = ui::Display(article);
-    ui::RunOnUiThread([&] {
-      if (window) output_->setPlainText(shown);
-    });
+    const std::optional<Text> article =
+        generator.TryGenerate(ResourceStore::ReadFileAsText(ResourceStore::TemplatePath(name)));
+    if (article) {
+      const QString shown = ui::Display(*article);
+      ui::RunOnUiThread([&] {
+        if (window) output_->setPlainText(shown);
+      });
+    } else {
+      ui::ShowMessage(QStringLiteral("文章超过了 %1 MB 的上限，已停止生成。请检查句子库和关键词库的"
+                                     "句子中是否含有后面的库的调用标签（层层展开会使文章成倍增长），"
+                                     "以及同义词规则是否会使文章不断变长。")
+                          .arg(kMaxArticleBytes >> 20),
+                      ui::kWarning, QStringLiteral("警告"));
+    }
   }
   ui::RunOnUiThread([&] {
     if (window) generateButton_->setEnabled(true);

@@ -13,6 +13,7 @@
 #include "generator/article_generator.h"
 #include "services/encoding.h"
 #include "services/environment.h"
+#include "services/files.h"
 #include "services/random.h"
 #include "store/resource_store.h"
 
@@ -117,8 +118,10 @@ int Run(const GenerateOptions& options) {
       Complain("template is not a file: " + templateShown);
       return kFailure;
   }
-  if (::access(templateShown.c_str(), R_OK) != 0) {
-    Complain("template cannot be read: " + templateShown);
+  const FileContent templateFile = ReadFile(templatePath);
+  if (!templateFile.status) {
+    Complain("template cannot be read: " + templateShown + ": " +
+             DescribeFileError(templateFile.status.error));
     return kFailure;
   }
   if (options.outFolder) {
@@ -129,7 +132,7 @@ int Run(const GenerateOptions& options) {
     }
   }
 
-  const Text templateText = ResourceStore::ReadFileAsText(templatePath);
+  const Text templateText = ToText(templateFile.bytes);
   std::unique_ptr<ArticleOutput> output;
   if (options.outFolder) {
     std::string error;
@@ -149,8 +152,17 @@ int Run(const GenerateOptions& options) {
   ArticleGenerator generator;
   if (options.seed) SeedRandom(*options.seed);
   for (std::uint64_t i = 1; i <= options.count; ++i) {
-    const Text article = generator.Generate(templateText);
-    if (!output->Write(options.utf8 ? TextToUtf8(article) : article)) {
+    const std::optional<Text> article = generator.TryGenerate(templateText);
+    if (!article) {
+      progress.Clear();
+      output->Finish();  // the articles before it are complete; they stay
+      Complain("article " + std::to_string(i) + " would exceed " +
+               std::to_string(kMaxArticleBytes >> 20) +
+               " MiB (tags that expand into more tags, or rules that lengthen the text); " +
+               std::to_string(i - 1) + " written");
+      return kFailure;
+    }
+    if (!output->Write(options.utf8 ? TextToUtf8(*article) : *article)) {
       progress.Clear();
       Complain(output->Error());
       return kFailure;

@@ -1,5 +1,7 @@
 #include "generator/article_generator.h"
 
+#include <algorithm>
+
 #include "generator/change_monitor.h"
 #include "generator/draw_cache.h"
 #include "generator/expanding_text.h"
@@ -9,6 +11,44 @@
 #include "store/resource_store.h"
 
 namespace wordloom {
+namespace {
+
+// The draws of one library's tags, made a batch at a time as the replacements ask for
+// them: a text of many tags must not hold every drawn line at once.
+class BatchedDraws {
+ public:
+  BatchedDraws(const Text& folder, std::size_t total) : folder_(folder), total_(total) {}
+
+  // The i-th draw; asked for in order, 0, 1, 2, ...
+  std::string_view Line(std::size_t i) {
+    if (i >= batchStart_ + batch_.Count()) NextBatch();
+    return batch_.Line(i - batchStart_);
+  }
+
+  // Makes the draws that no replacement asked for: the random sequence of the libraries
+  // after this one must not depend on how many occurrences were really replaced.
+  void Finish() {
+    while (made_ < total_) NextBatch();
+  }
+
+ private:
+  static constexpr std::size_t kBatch = 4096;
+
+  void NextBatch() {
+    batchStart_ = made_;
+    const std::size_t n = std::min(kBatch, total_ - made_);
+    batch_ = DrawLines(folder_, n);
+    made_ += n;
+  }
+
+  const Text& folder_;
+  std::size_t total_;
+  std::size_t made_ = 0;
+  std::size_t batchStart_ = 0;
+  DrawnLines batch_;
+};
+
+}  // namespace
 
 ArticleGenerator::ArticleGenerator() { SeedRandom(); }
 
@@ -17,21 +57,30 @@ std::size_t ArticleGenerator::CountOccurrences(std::string_view text, std::strin
   return textscan::Count(text, tag, !caseSensitive);
 }
 
-Text ArticleGenerator::Generate(const Text& templateText) {
+std::optional<Text> ArticleGenerator::TryGenerate(const Text& templateText) {
+  if (templateText.size() > kMaxArticleBytes) return std::nullopt;
   // Changes made outside this program are taken in once per article; within it the
   // notifications keep arriving on the monitor's thread.
   ChangeMonitor::Instance().Drain();
-  return Synonyms(ExpandKeywords(ExpandSentences(templateText)));
+  Text text = templateText;
+  if (!ExpandSentences(text) || !ExpandKeywords(text) || !Synonyms(text)) return std::nullopt;
+  return text;
+}
+
+Text ArticleGenerator::Generate(const Text& templateText) {
+  return TryGenerate(templateText).value_or(Text());
 }
 
 Text ArticleGenerator::ExpandSentenceTags(Text text) {
   ChangeMonitor::Instance().Drain();
-  return ExpandSentences(std::move(text));
+  ExpandSentences(text);
+  return text;
 }
 
 Text ArticleGenerator::ExpandKeywordTags(Text text) {
   ChangeMonitor::Instance().Drain();
-  return ExpandKeywords(std::move(text));
+  ExpandKeywords(text);
+  return text;
 }
 
 Text ArticleGenerator::PickRandomLine(const Text& folder) {
@@ -41,40 +90,49 @@ Text ArticleGenerator::PickRandomLine(const Text& folder) {
 
 Text ArticleGenerator::ApplySynonyms(Text text) {
   ChangeMonitor::Instance().Drain();
-  return Synonyms(std::move(text));
+  Synonyms(text);
+  return text;
 }
 
-Text ArticleGenerator::ExpandSentences(Text text) {
+bool ArticleGenerator::ExpandSentences(Text& text) {
   for (const LibraryRecord& library : ResourceStore::ListLibrariesWithTags(LibraryKind::kSentence)) {
     const std::size_t n = CountOccurrences(text, library.tag, false);
     if (n == 0) continue;
     // Every counted occurrence costs a draw, also when letter case keeps it from being
     // replaced.
-    const DrawnLines sentences =
-        DrawLines(ResourceStore::LibraryFolder(LibraryKind::kSentence, library.name), n);
-    ReplaceFirstRepeatedly(text, library.tag, n, [&](std::size_t i) { return sentences.Line(i); });
+    const Text folder = ResourceStore::LibraryFolder(LibraryKind::kSentence, library.name);
+    BatchedDraws sentences(folder, n);
+    if (!ReplaceFirstRepeatedly(
+            text, library.tag, n, [&](std::size_t i) { return sentences.Line(i); },
+            kMaxArticleBytes)) {
+      return false;
+    }
+    sentences.Finish();
   }
-  return text;
+  return true;
 }
 
-Text ArticleGenerator::ExpandKeywords(Text text) {
+bool ArticleGenerator::ExpandKeywords(Text& text) {
   for (const LibraryRecord& library : ResourceStore::ListLibrariesWithTags(LibraryKind::kKeyword)) {
     // Drawn also when the tag does not occur: the next library's draw depends on it.
     const DrawnLines keyword =
         DrawLines(ResourceStore::LibraryFolder(LibraryKind::kKeyword, library.name), 1);
     const std::size_t n = CountOccurrences(text, library.tag, false);
-    ReplaceFirstRepeatedly(text, library.tag, n, [&](std::size_t) { return keyword.Line(0); });
+    if (!ReplaceFirstRepeatedly(
+            text, library.tag, n, [&](std::size_t) { return keyword.Line(0); },
+            kMaxArticleBytes)) {
+      return false;
+    }
   }
-  return text;
+  return true;
 }
 
-Text ArticleGenerator::Synonyms(Text text) {
+bool ArticleGenerator::Synonyms(Text& text) {
   std::shared_ptr<const TextArray> files =
       DrawCache::Instance().Files(ResourceStore::SynonymFolder());
   std::vector<const std::vector<SynonymRule>*> ruleLists;
   for (const Text& file : *files) ruleLists.push_back(&RulesOf(file, DrawCache::Instance().Lines(file)));
-  ApplyRules(text, ruleLists);
-  return text;
+  return ApplyRules(text, ruleLists, kMaxArticleBytes);
 }
 
 }  // namespace wordloom

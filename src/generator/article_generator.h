@@ -3,17 +3,27 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string_view>
 
 #include "services/text.h"
 
 namespace wordloom {
 
+// No article grows beyond this. Libraries whose lines hold the tags of later libraries,
+// or rules that lengthen the text, can multiply an article without end; real articles
+// stay thousands of times smaller.
+inline constexpr std::size_t kMaxArticleBytes = std::size_t{64} << 20;  // 64 MiB
+
 class ArticleGenerator {
  public:
   // Seeds the calling thread's random sequence from the clock.
   ArticleGenerator();
 
+  // The article, or nothing when it would grow beyond kMaxArticleBytes (the template
+  // included); the passes stop as soon as that is known.
+  std::optional<Text> TryGenerate(const Text& templateText);
+  // The same, with an empty text for an article that would be too large.
   Text Generate(const Text& templateText);
 
   // Every occurrence of a sentence library's tag gets a sentence of its own.
@@ -28,9 +38,11 @@ class ArticleGenerator {
  private:
   static std::size_t CountOccurrences(std::string_view text, std::string_view tag,
                                       bool caseSensitive);
-  Text ExpandSentences(Text text);
-  Text ExpandKeywords(Text text);
-  Text Synonyms(Text text);
+  // Each pass stops where the next step would pass the size limit and then says false; the
+  // text is left as it was before that step.
+  bool ExpandSentences(Text& text);
+  bool ExpandKeywords(Text& text);
+  bool Synonyms(Text& text);
 };
 
 }  // namespace wordloom

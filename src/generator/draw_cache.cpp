@@ -64,6 +64,8 @@ std::shared_ptr<const T> DrawCache::Usable(const std::unordered_map<Text, Entry<
 }
 
 std::shared_ptr<const TextArray> DrawCache::Files(const Text& folder) {
+  static const auto kNoFiles = std::make_shared<const TextArray>();
+  if (folder.empty()) return kNoFiles;  // a library without a folder
   if (auto cached = Usable(listings_, folder)) return cached;
   // The epoch is taken before the watch and the listing: a change during them is not lost.
   Entry<TextArray> entry;

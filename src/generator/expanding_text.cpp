@@ -13,6 +13,8 @@ class ExpandingText {
  public:
   explicit ExpandingText(Text text) : buffer_(std::move(text)) {}
 
+  std::size_t Size() const { return settled_.size() + buffer_.size() - head_; }
+
   std::string_view Rest() const { return std::string_view(buffer_).substr(head_); }
 
   // Settles the text up to the position `upTo` (not before what is settled already).
@@ -81,12 +83,14 @@ std::size_t FindTag(std::string_view text, std::string_view tag, std::size_t fro
 // start, and what lies before the last known character boundary is settled.
 }  // namespace
 
-void ReplaceFirstRepeatedly(Text& text, std::string_view tag, std::size_t count,
-                            const std::function<std::string_view(std::size_t)>& replacement) {
-  if (count == 0) return;
+std::optional<std::size_t> ReplaceFirstRepeatedly(
+    Text& text, std::string_view tag, std::size_t count,
+    const std::function<std::string_view(std::size_t)>& replacement, std::size_t maxBytes) {
+  if (count == 0) return 0;
   ExpandingText work(std::move(text));
   std::size_t from = 0;    // where the next search starts
   std::size_t known = 0;   // a character boundary at or before it
+  std::optional<std::size_t> asked = count;
   for (std::size_t i = 0; i < count; ++i) {
     if (from < known) {
       // The occurrence replaced began less than a tag's length after the known boundary,
@@ -99,14 +103,22 @@ void ReplaceFirstRepeatedly(Text& text, std::string_view tag, std::size_t count,
     const std::string_view rest = work.Rest();  // starts at `known`
     textscan::BoundaryTracker boundaries(rest, 0);
     const std::size_t p = FindTag(rest, tag, from - known, boundaries);
-    if (p == textscan::kNotFound) break;  // none now means none later: the text stays
+    if (p == textscan::kNotFound) {  // none now means none later: the text stays
+      asked = i;
+      break;
+    }
     const std::size_t at = known + p;
     known += boundaries.Known();
-    work.Replace(at, tag.size(), replacement(i));
+    const std::string_view inserted = replacement(i);
+    if (inserted.size() > tag.size() && work.Size() + (inserted.size() - tag.size()) > maxBytes) {
+      asked.reset();
+      break;
+    }
+    work.Replace(at, tag.size(), inserted);
     from = at + 1 >= tag.size() ? at + 1 - tag.size() : 0;
   }
   text = std::move(work).Take();
+  return asked;
 }
-
 
 }  // namespace wordloom

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string_view>
 
 #include "services/text.h"
@@ -13,9 +14,12 @@ namespace wordloom {
 // Replaces, `count` times, the first exact occurrence of `tag` in `text` by
 // `replacement(i)` for the i-th time (0-based). Each replacement takes the first
 // occurrence of the text as it is then, which may lie in what an earlier replacement
-// inserted; when none is left, the remaining replacements change nothing. A replacement
-// must not point into `text`.
-void ReplaceFirstRepeatedly(Text& text, std::string_view tag, std::size_t count,
-                            const std::function<std::string_view(std::size_t)>& replacement);
+// inserted; when none is left, the remaining replacements change nothing and
+// `replacement` is not asked for them. A replacement must not point into `text`.
+// Returns how many replacements were asked for, or nothing when one of them would have
+// made the text longer than `maxBytes`: the text then stops as it was before that one.
+std::optional<std::size_t> ReplaceFirstRepeatedly(
+    Text& text, std::string_view tag, std::size_t count,
+    const std::function<std::string_view(std::size_t)>& replacement, std::size_t maxBytes);
 
 }  // namespace wordloom

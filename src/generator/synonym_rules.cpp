@@ -46,16 +46,23 @@ class PairSet {
 };
 
 // Replaces every occurrence of the rule's find text as textscan::ReplaceAll does, and marks
-// the pairs the inserted text brought in.
-void ApplyRule(Text& text, const SynonymRule& rule, PairSet& pairs, Text& scratch) {
+// the pairs the inserted text brought in. False, with the text unchanged, when the result
+// would be longer than `maxBytes`.
+bool ApplyRule(Text& text, const SynonymRule& rule, PairSet& pairs, Text& scratch,
+               std::size_t maxBytes) {
   std::size_t p = textscan::Find(text, rule.find, 0, false);
-  if (p == textscan::kNotFound) return;
+  if (p == textscan::kNotFound) return true;
+  const std::size_t growth =
+      rule.replacement.size() > rule.find.size() ? rule.replacement.size() - rule.find.size() : 0;
   scratch.clear();
   scratch.reserve(text.size() + rule.replacement.size());
   thread_local std::vector<std::size_t> sites;
   sites.clear();
   std::size_t pos = 0;
+  std::size_t grown = text.size();
   while (p != textscan::kNotFound) {
+    grown += growth;
+    if (grown > maxBytes) return false;
     scratch.append(text, pos, p - pos);
     sites.push_back(scratch.size());
     scratch.append(rule.replacement);
@@ -68,6 +75,7 @@ void ApplyRule(Text& text, const SynonymRule& rule, PairSet& pairs, Text& scratc
     // The pairs inside the replacement and the two across its ends.
     pairs.Add(text, site > 0 ? site - 1 : 0, site + rule.replacement.size());
   }
+  return true;
 }
 
 }  // namespace
@@ -94,16 +102,20 @@ const std::vector<SynonymRule>& RulesOf(const Text& path,
   return entry.rules;
 }
 
-void ApplyRules(Text& text, const std::vector<const std::vector<SynonymRule>*>& ruleLists) {
-  if (text.empty()) return;
+bool ApplyRules(Text& text, const std::vector<const std::vector<SynonymRule>*>& ruleLists,
+                std::size_t maxBytes) {
+  if (text.empty()) return true;
   thread_local PairSet pairs;
   thread_local Text scratch;
   pairs.Reset(text);
   for (const std::vector<SynonymRule>* rules : ruleLists) {
     for (const SynonymRule& rule : *rules) {
-      if (pairs.MayOccur(rule.find)) ApplyRule(text, rule, pairs, scratch);
+      if (pairs.MayOccur(rule.find) && !ApplyRule(text, rule, pairs, scratch, maxBytes)) {
+        return false;
+      }
     }
   }
+  return true;
 }
 
 }  // namespace wordloom

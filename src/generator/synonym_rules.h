@@ -22,6 +22,9 @@ const std::vector<SynonymRule>& RulesOf(const Text& path,
 
 // Applies the rules in order to the whole text, each replacing every occurrence of its
 // find text; a later rule sees what the earlier ones made, inserted text is not rescanned.
-void ApplyRules(Text& text, const std::vector<const std::vector<SynonymRule>*>& ruleLists);
+// False when a rule would make the text longer than `maxBytes`: the text then stays as it
+// was before that rule.
+bool ApplyRules(Text& text, const std::vector<const std::vector<SynonymRule>*>& ruleLists,
+                std::size_t maxBytes);
 
 }  // namespace wordloom

@@ -1,6 +1,7 @@
 #include "services/files.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <string>
 
@@ -75,69 +77,123 @@ bool IsDirectoryEntry(DIR* dir, const dirent* entry) {
 
 }  // namespace
 
-ByteArray ReadFileBytes(const Text& path) {
-  if (path.empty()) return {};
-  int fd = ::open(FsPath(path).c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return {};
-  ByteArray bytes;
-  struct stat st {};
-  if (fstat(fd, &st) == 0) {
-    if (S_ISDIR(st.st_mode)) {
-      ::close(fd);
-      return {};
-    }
-    if (st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
+std::string DescribeFileError(int error) {
+  switch (error) {
+    case 0:
+      return "done";
+    case kNotRegularFile:
+      return "not a regular file (a pipe, a device or a socket)";
+    case kStoreBusy:
+      return "the store is being written by another program; try again";
+    case kRefusedName:
+      return "a name that cannot be stored";
+    case kChangedOnDisk:
+      return "changed on disk since it was read";
+    case EFBIG:
+      return "file too large (the limit is 256 MiB)";
+    default:
+      return std::strerror(error);
   }
-  char buffer[65536];
-  for (;;) {
-    ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      bytes.clear();
-      break;
-    }
-    if (n == 0) break;
-    bytes.append(buffer, static_cast<std::size_t>(n));
-  }
-  ::close(fd);
-  return bytes;
 }
 
-bool WriteFileBytes(const Text& path, std::initializer_list<std::string_view> parts) {
-  if (path.empty()) return false;
+FileContent ReadFile(const Text& path) {
+  FileContent content;
+  if (path.empty()) {
+    content.status = FileStatus::Failed(ENOENT);
+    return content;
+  }
+  // Without blocking: opening a pipe for reading would wait for a writer forever.
+  const int fd = ::open(FsPath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) {
+    content.status = FileStatus::Failed(errno);
+    return content;
+  }
+  struct stat st {};
+  int error = 0;
+  if (fstat(fd, &st) != 0) {
+    error = errno;
+  } else if (S_ISDIR(st.st_mode)) {
+    error = EISDIR;
+  } else if (!S_ISREG(st.st_mode)) {
+    error = kNotRegularFile;
+  } else if (static_cast<std::uint64_t>(st.st_size) > kMaxFileBytes) {
+    error = EFBIG;
+  }
+  if (error == 0) {
+    content.bytes.reserve(static_cast<std::size_t>(st.st_size));
+    char buffer[65536];
+    for (;;) {
+      const ssize_t n = ::read(fd, buffer, sizeof buffer);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        error = errno;
+        break;
+      }
+      if (n == 0) break;
+      // A file that grows while it is read still stops at the limit.
+      if (content.bytes.size() + static_cast<std::size_t>(n) > kMaxFileBytes) {
+        error = EFBIG;
+        break;
+      }
+      content.bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+  }
+  ::close(fd);
+  if (error != 0) {
+    content.bytes.clear();
+    content.bytes.shrink_to_fit();
+    content.status = FileStatus::Failed(error);
+  }
+  return content;
+}
+
+ByteArray ReadFileBytes(const Text& path) { return ReadFile(path).bytes; }
+
+FileStatus WriteFileBytes(const Text& path, std::initializer_list<std::string_view> parts) {
+  if (path.empty()) return FileStatus::Failed(ENOENT);
   std::string target = FsPath(path);
   struct stat st {};
   if (lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
     char resolved[PATH_MAX];
-    if (realpath(target.c_str(), resolved) == nullptr) return false;
+    if (realpath(target.c_str(), resolved) == nullptr) return FileStatus::Failed(errno);
     target = resolved;
   }
-  bool exists = stat(target.c_str(), &st) == 0;
-  if (exists && !S_ISREG(st.st_mode)) return false;
+  const bool exists = stat(target.c_str(), &st) == 0;
+  if (exists && S_ISDIR(st.st_mode)) return FileStatus::Failed(EISDIR);
+  if (exists && !S_ISREG(st.st_mode)) return FileStatus::Failed(kNotRegularFile);
   const mode_t mode = exists ? (st.st_mode & 07777) : 0666;
   const std::string folder = ParentOf(target);
 
   std::string tempName;
   int fd = CreateTemporary(folder, exists ? 0600 : mode, tempName);
-  if (fd < 0) return false;
-  bool ok = true;
-  for (std::string_view part : parts) ok = ok && WriteAll(fd, part);
-  if (ok && exists) {
-    ok = fchmod(fd, mode) == 0;
+  if (fd < 0) return FileStatus::Failed(errno);
+  // Held until the file is closed, so the start-up sweep of another running copy of the
+  // program sees the write is alive and leaves the file alone.
+  ::flock(fd, LOCK_EX | LOCK_NB);
+  int error = 0;
+  auto check = [&error](bool done) {
+    if (!done && error == 0) error = errno != 0 ? errno : EIO;
+  };
+  errno = 0;
+  for (std::string_view part : parts) {
+    if (error == 0) check(WriteAll(fd, part));
+  }
+  if (error == 0 && exists) {
+    check(fchmod(fd, mode) == 0);
     if (fchown(fd, st.st_uid, st.st_gid) != 0) {
       // Only the superuser may give the file back to its owner; others keep their own.
     }
   }
-  if (ok && fdatasync(fd) != 0 && errno != EINVAL) ok = false;
-  if (::close(fd) != 0) ok = false;
-  if (ok && ::rename(tempName.c_str(), target.c_str()) != 0) ok = false;
+  if (error == 0 && fdatasync(fd) != 0 && errno != EINVAL) check(false);
+  check(::close(fd) == 0);
+  if (error == 0) check(::rename(tempName.c_str(), target.c_str()) == 0);
   BumpChangeEpoch();
-  if (!ok) {
+  if (error != 0) {
     ::unlink(tempName.c_str());
-    return false;
+    return FileStatus::Failed(error);
   }
   SyncFolder(folder);
-  return true;
+  return FileStatus::Done();
 }
 
 bool PathExists(const Text& path) {
@@ -222,10 +278,15 @@ void SweepTemporaryFiles(const Text& folder) {
   if (dir == nullptr) return;
   while (dirent* entry = readdir(dir)) {
     if (!IsTemporaryFileName(entry->d_name)) continue;
+    const int fd = openat(dirfd(dir), entry->d_name,
+                          O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) continue;
     struct stat st {};
-    if (fstatat(dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode)) {
+    // A write in progress holds its file locked; only a leftover can be locked here.
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
       unlinkat(dirfd(dir), entry->d_name, 0);
     }
+    ::close(fd);
   }
   closedir(dir);
 }

@@ -4,13 +4,49 @@
 #include <dirent.h>
 #include <sys/types.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <initializer_list>
+#include <string>
 #include <string_view>
 
 #include "services/text.h"
 
 namespace wordloom {
+
+// Every read stops here. No text of a store comes near it, and it keeps memory bounded when
+// a path names something huge or endless.
+inline constexpr std::uint64_t kMaxFileBytes = std::uint64_t{256} << 20;  // 256 MiB
+
+// Failures of the program's own, beside the system's error numbers.
+inline constexpr int kNotRegularFile = -1;  // a pipe, device or socket where a file belongs
+inline constexpr int kStoreBusy = -2;       // another writer held the store lock too long
+inline constexpr int kRefusedName = -3;     // a name that cannot be stored or read back
+inline constexpr int kChangedOnDisk = -4;   // the file changed since it was shown
+
+// How a file operation ended: done, or why not (an errno value or one of the codes above).
+struct FileStatus {
+  int error = 0;
+
+  static FileStatus Done() { return {}; }
+  static FileStatus Failed(int code) { return {code == 0 ? EIO : code}; }
+  bool ok() const { return error == 0; }
+  explicit operator bool() const { return ok(); }
+  // Nothing at the path: for a file that is read and then rewritten, the same as empty.
+  bool missing() const { return error == ENOENT; }
+};
+
+// The reason in plain English, for the command-line tools.
+std::string DescribeFileError(int error);
+
+// A file's bytes and how the read went. Only regular files are read, opened without
+// blocking (a pipe or a device reads as kNotRegularFile), and never more than kMaxFileBytes
+// (EFBIG beyond it). On failure the bytes are empty.
+struct FileContent {
+  ByteArray bytes;
+  FileStatus status;
+};
+FileContent ReadFile(const Text& path);
 
 // The whole file; empty when the path is empty or the file cannot be read.
 ByteArray ReadFileBytes(const Text& path);
@@ -19,8 +55,8 @@ ByteArray ReadFileBytes(const Text& path);
 // temporary file beside the target is written, checked, flushed and renamed over it, so a
 // failure (full disk, missing folder, a folder in the way) leaves the old file as it was.
 // The target's permissions are kept; a symbolic link stays a link and its target is written.
-bool WriteFileBytes(const Text& path, std::initializer_list<std::string_view> parts);
-inline bool WriteFileBytes(const Text& path, std::string_view bytes) {
+FileStatus WriteFileBytes(const Text& path, std::initializer_list<std::string_view> parts);
+inline FileStatus WriteFileBytes(const Text& path, std::string_view bytes) {
   return WriteFileBytes(path, {bytes});
 }
 
@@ -39,7 +75,8 @@ bool RemoveDirectoryTree(const Text& path);
 // entry), without following links. Entries that cannot be deleted stay; false then.
 bool RemoveEntryAt(int dirFd, const char* name);
 
-// Removes temporary files that an interrupted write left in the folder.
+// Removes temporary files that an interrupted write left in the folder; the file of a write
+// still running (in this or another process) is left alone.
 void SweepTemporaryFiles(const Text& folder);
 
 // True when the name could be one of our temporary files (they never match "*.txt").

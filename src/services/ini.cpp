@@ -84,6 +84,28 @@ bool Storable(std::string_view s) {
   return s.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
 }
 
+bool IsBlankName(std::string_view name) { return SkipLowBytes(name).empty(); }
+
+// A section the readers find again under the very same name: its header line parses back
+// to it (a last lead byte would take the "]" as its second byte).
+bool SectionReadsBack(const Text& section) {
+  if (section.empty() || IsBlankName(section) || !Storable(section)) return false;
+  const Text header = "[" + section + "]";
+  const IniLine line = ParseLine(header);
+  return line.isSection && line.name == section;
+}
+
+// A key line the readers take as that key with that value.
+bool KeyReadsBack(const Text& key, const std::optional<Text>& value) {
+  if (key.empty() || IsBlankName(key) || !Storable(key) || key.find('=') != Text::npos) {
+    return false;
+  }
+  if (value && !Storable(*value)) return false;
+  const Text sample = key + "=" + (value ? *value : Text());
+  const IniLine line = ParseLine(sample);
+  return line.isKey && line.name == key && (!value || line.value == *value);
+}
+
 // Index of the line after the section that starts at `header` (the next header or the end).
 std::size_t SectionEnd(const std::vector<IniLine>& lines, std::size_t header) {
   std::size_t i = header + 1;
@@ -147,7 +169,7 @@ std::vector<IniSectionValue> ReadIniSectionValues(const Text& path, const Text& 
   std::vector<IniSectionValue> result;
   for (std::string_view name : SectionNames(lines)) {
     auto it = values.find(name);
-    const bool found = !name.empty() && it != values.end();  // an empty name reads nothing
+    const bool found = !IsBlankName(name) && it != values.end();  // a blank name reads nothing
     result.push_back({Text(name), found ? CutValue(it->second) : Text()});
   }
   return result;
@@ -158,7 +180,7 @@ Text ReadIniValue(const Text& path, const Text& section, const Text& key,
   std::string_view file = SkipLowBytes(path);
   // Only emptiness is judged after the blanks; a section is looked up exactly as named, so a
   // library whose name begins with a blank still finds its own record.
-  if (file.empty() || section.empty() || SkipLowBytes(key).empty()) return Text();
+  if (file.empty() || IsBlankName(section) || IsBlankName(key)) return Text();
   ByteArray bytes = ReadFileBytes(Text(file));
   bool inSection = false;
   for (const IniLine& line : ParseFile(bytes)) {
@@ -171,18 +193,17 @@ Text ReadIniValue(const Text& path, const Text& section, const Text& key,
   return defaultValue;
 }
 
-bool WriteIniValue(const Text& path, const Text& section, const std::optional<Text>& key,
-                   const std::optional<Text>& value) {
-  if (path.empty() || section.empty() || !Storable(section)) return false;
-  if (value && !key) return false;
-  if (key && (key->empty() || !Storable(*key) || key->find('=') != Text::npos ||
-              TrimBlanks(*key) != *key)) {
-    return false;
+FileStatus WriteIniValue(const Text& path, const Text& section, const std::optional<Text>& key,
+                         const std::optional<Text>& value) {
+  if (path.empty()) return FileStatus::Failed(ENOENT);
+  if ((value && !key) || !SectionReadsBack(section) || (key && !KeyReadsBack(*key, value))) {
+    return FileStatus::Failed(kRefusedName);
   }
-  if (value && !Storable(*value)) return false;
-  if (PathExists(path) && IsDirectory(path)) return false;
-
-  const ByteArray bytes = ReadFileBytes(path);
+  const FileContent file = ReadFile(path);
+  // Only a missing file is the same as an empty one: one that cannot be read would be
+  // replaced by a file of one section.
+  if (!file.status && !file.status.missing()) return file.status;
+  const ByteArray& bytes = file.bytes;
   const std::vector<IniLine> lines = ParseFile(bytes);
   std::vector<std::size_t> headers;
   for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -200,7 +221,7 @@ bool WriteIniValue(const Text& path, const Text& section, const std::optional<Te
   };
 
   if (!key) {  // delete every section of that name
-    if (headers.empty()) return true;
+    if (headers.empty()) return FileStatus::Done();
     std::size_t pos = 0;
     for (std::size_t h : headers) {
       appendLines(pos, h);
@@ -211,7 +232,7 @@ bool WriteIniValue(const Text& path, const Text& section, const std::optional<Te
   }
 
   if (headers.empty()) {
-    if (!value) return true;  // no such key to delete
+    if (!value) return FileStatus::Done();  // no such key to delete
     out = bytes;
     startLine();
     out.append("[").append(section).append("]").append(kLineEnd);
@@ -238,7 +259,7 @@ bool WriteIniValue(const Text& path, const Text& section, const std::optional<Te
     appendLines(keyLine + 1, lines.size());
     return WriteFileBytes(path, out);
   }
-  if (!value) return true;
+  if (!value) return FileStatus::Done();
   // A new key goes after the section's last non-empty line, before any blank separator.
   std::size_t insertAt = end;
   while (insertAt > header + 1 && TrimBlanks(lines[insertAt - 1].content).empty()) --insertAt;

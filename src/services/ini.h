@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "services/files.h"
 #include "services/text.h"
 
 namespace wordloom {
@@ -16,23 +17,28 @@ inline constexpr std::size_t kIniValueLimit = 10239;
 TextArray ListIniSections(const Text& path);
 
 // Every section name (as ListIniSections) with the value of `key` in it (as ReadIniValue
-// gives it, "" when missing), from one reading of the file.
+// gives it: "" when missing, and for a blank section name), from one reading of the file.
 struct IniSectionValue {
   Text section;
   Text value;
 };
 std::vector<IniSectionValue> ReadIniSectionValues(const Text& path, const Text& key);
 
-// The key's value, or `defaultValue` when the section or key is missing. A path or key that
-// is empty or blank gives "" without reading the file.
+// The key's value, or `defaultValue` when the section or key is missing. A path, section or
+// key that is empty or blank (bytes of 0x20 and below only) gives "" without reading the
+// file; otherwise names are looked up exactly as given.
 Text ReadIniValue(const Text& path, const Text& section, const Text& key,
                   const Text& defaultValue = Text());
 
 // With key and value: sets the key (creating file and section when missing). With the value
 // omitted: deletes the key. With both omitted: deletes the whole section. Every other line
-// of the file stays byte for byte; the write is atomic. False when a name or value cannot
-// be stored (line breaks, "=" in a key) or the file cannot be written.
-bool WriteIniValue(const Text& path, const Text& section, const std::optional<Text>& key = {},
-                   const std::optional<Text>& value = {});
+// of the file stays byte for byte; the write is atomic. Refused (kRefusedName) is whatever
+// the readers would not find again: a blank section, a line break or NUL in a name or
+// value, a key that is blank, holds "=" or would read as another kind of line, a section
+// whose closing "]" would pair with its last byte. A file that exists but cannot be read
+// is never rewritten: its read error is returned and it stays as it is.
+FileStatus WriteIniValue(const Text& path, const Text& section,
+                         const std::optional<Text>& key = {},
+                         const std::optional<Text>& value = {});
 
 }  // namespace wordloom

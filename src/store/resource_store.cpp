@@ -29,6 +29,7 @@ Text ResourceStore::LibraryParentFolder(LibraryKind kind) {
 }
 
 Text ResourceStore::LibraryFolder(LibraryKind kind, const Text& name) {
+  if (!IsValidLibraryName(name)) return Text();
   return LibraryParentFolder(kind) + names::Separator() + name;
 }
 
@@ -56,13 +57,21 @@ std::vector<LibraryRecord> ResourceStore::ListLibrariesWithTags(LibraryKind kind
   return records;
 }
 
-bool ResourceStore::WriteTag(LibraryKind kind, const Text& name, const Text& tag) {
+FileStatus ResourceStore::WriteTag(LibraryKind kind, const Text& name, const Text& tag) {
+  const FileLock lock = LockStore();
+  if (!lock.Status()) return lock.Status();
   return WriteIniValue(RegistryPath(kind), name, names::TagKey(), tag);
 }
 
-bool ResourceStore::DeleteLibrary(LibraryKind kind, const Text& name) {
+FileStatus ResourceStore::DeleteLibrary(LibraryKind kind, const Text& name) {
+  const FileLock lock = LockStore();
+  if (!lock.Status()) return lock.Status();
   return WriteIniValue(RegistryPath(kind), name);
 }
+
+Text ResourceStore::LockFilePath() { return Under(names::LockFile()); }
+
+FileLock ResourceStore::LockStore() { return FileLock(LockFilePath()); }
 
 Text ResourceStore::ReadFileAsText(const Text& path) { return ToText(ReadFileBytes(path)); }
 
@@ -70,16 +79,21 @@ TextArray ResourceStore::SplitLines(const Text& text) { return SplitText(text, "
 
 bool ResourceStore::IsValidLibraryName(const Text& name) {
   if (name.empty() || name == "." || name == "..") return false;
-  // Looked at per character: "\" is also the second byte of some characters (誠 is D5 5C),
-  // and those names are fine.
+  // "/" and NUL end a path component wherever they stand: "\x81/" looks like one character
+  // but reaches the file system as a byte and a separator.
+  if (name.find_first_of(std::string_view("/\0", 2)) != Text::npos) return false;
+  // "\" only as a character: it is also the second byte of some (誠 is D5 5C), and those
+  // names are fine.
   for (std::size_t i = 0; i < name.size(); i += CharLength(name, i)) {
-    char c = name[i];
-    if (c == '/' || c == '\\' || c == '\0') return false;
+    if (name[i] == '\\') return false;
   }
-  return true;
+  const std::string onDisk = TextToFileSystem(name);
+  return onDisk != "." && onDisk != ".." && onDisk.find_first_of(std::string_view("/\0", 2)) ==
+                                                std::string::npos;
 }
 
 bool ResourceStore::EnsureLibraryFolder(LibraryKind kind, const Text& name) {
+  if (!IsValidLibraryName(name)) return false;
   const Text folder = LibraryFolder(kind, name);
   if (PathExists(folder)) return IsDirectory(folder);
   MakeDirectory(LibraryParentFolder(kind));  // one level; an existing parent is fine

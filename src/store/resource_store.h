@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "services/file_lock.h"
+#include "services/files.h"
 #include "services/text.h"
 
 namespace wordloom {
@@ -29,6 +31,8 @@ class ResourceStore {
   static Text RunDirectory();
   static Text RegistryPath(LibraryKind kind);
   static Text LibraryParentFolder(LibraryKind kind);
+  // The library's folder; empty for a name that fails IsValidLibraryName, which therefore
+  // has no folder and no files, wherever its name came from.
   static Text LibraryFolder(LibraryKind kind, const Text& name);
   static Text TemplateFolder();
   static Text TemplatePath(const Text& fileName);
@@ -39,20 +43,28 @@ class ResourceStore {
   static Text ReadTag(LibraryKind kind, const Text& name);
   // The libraries in registry order with their tags, from one reading of the registry.
   static std::vector<LibraryRecord> ListLibrariesWithTags(LibraryKind kind);
-  static bool WriteTag(LibraryKind kind, const Text& name, const Text& tag);
-  static bool DeleteLibrary(LibraryKind kind, const Text& name);
+  // Both hold the store lock while they read and rewrite the registry.
+  static FileStatus WriteTag(LibraryKind kind, const Text& name, const Text& tag);
+  static FileStatus DeleteLibrary(LibraryKind kind, const Text& name);
 
   // The file's bytes up to the first NUL byte; empty on any failure.
   static Text ReadFileAsText(const Text& path);
+
+  // The lock every read-modify-write of a store file holds for its whole length: one lock
+  // file in the run directory, shared by every running copy of the program. Reads take none.
+  static FileLock LockStore();
+  static Text LockFilePath();
   // Lines at CR LF only: inner empty lines count, a final CR LF adds no empty line.
   static TextArray SplitLines(const Text& text);
 
   // A name can name a library only if it names exactly one folder inside its parent
-  // folder: not empty, not "." or "..", and without "/", "\" or NUL.
+  // folder, as the file system sees the name: not empty, not "." or "..", no "/" or NUL
+  // byte anywhere (also where one would look like the second byte of a character), and no
+  // "\" character. Every path made from a registered name goes through this check.
   static bool IsValidLibraryName(const Text& name);
 
   // Creates the kind's parent folder (one level) and the library folder when missing.
-  // True when the library folder exists afterwards.
+  // True when the library folder exists afterwards; false for a name that fails the check.
   static bool EnsureLibraryFolder(LibraryKind kind, const Text& name);
 
   // Deletes the library's folder with everything in it. Only a real folder directly inside

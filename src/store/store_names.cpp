@@ -19,6 +19,7 @@ WORDLOOM_FIXED_TEXT(KeywordFolder, "关键词库")
 WORDLOOM_FIXED_TEXT(SynonymFolder, "同义词库")
 WORDLOOM_FIXED_TEXT(TextFilePattern, "*.txt")
 WORDLOOM_FIXED_TEXT(Separator, "/")
+WORDLOOM_FIXED_TEXT(LockFile, ".wordloom.lock")
 
 #undef WORDLOOM_FIXED_TEXT
 

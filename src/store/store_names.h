@@ -15,5 +15,6 @@ const Text& KeywordFolder();         // 关键词库
 const Text& SynonymFolder();         // 同义词库
 const Text& TextFilePattern();       // *.txt
 const Text& Separator();             // /
+const Text& LockFile();              // .wordloom.lock (never "*.txt", never swept)
 
 }  // namespace wordloom::names

@@ -131,8 +131,10 @@ void SortTextArray(TextArray& array, int order) {
 int EnumerateFiles(const Text& directory, const Text& pattern, TextArray& names, bool fullPaths,
                    bool sorted) {
   names.clear();
+  // No folder lists nothing (never the root, which "" + "/" would name).
+  if (directory.empty()) return 0;
   Text folder = directory;
-  if (folder.empty() || folder.back() != '/') folder.push_back('/');
+  if (folder.back() != '/') folder.push_back('/');
   FileSearch search;
   for (Text name = search.First(folder + pattern); !name.empty(); name = search.Next()) {
     names.push_back(fullPaths ? folder + name : name);

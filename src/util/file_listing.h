@@ -7,7 +7,7 @@ namespace wordloom {
 
 // Fills `names` (emptied first) with the files of `directory` that match `pattern`, as bare
 // names or as directory + "/" + name; in the file system's order unless `sorted`. Returns
-// the count. Waiting events run after each file found.
+// the count. Waiting events run after each file found. An empty `directory` lists nothing.
 int EnumerateFiles(const Text& directory, const Text& pattern, TextArray& names,
                    bool fullPaths = false, bool sorted = false);
 
