@@ -72,17 +72,17 @@ std::optional<LibraryInput> ReadLibraryInput(const LibraryForm& form, const QStr
   const QString shownName = form.nameBox->text();
   const QString shownTag = form.tagBox->text();
   if (shownName.isEmpty() || shownTag.isEmpty()) {
-    Warn(emptyWarning);
+    ui::Warn(emptyWarning);
     return std::nullopt;
   }
   std::optional<Text> tag = ui::ContentFromDisplay(shownTag);
   if (!tag) {
-    Warn(UnsupportedTagCharacterWarning(ui::FirstUnsupportedCharacter(shownTag)));
+    ui::Warn(UnsupportedTagCharacterWarning(ui::FirstUnsupportedCharacter(shownTag)));
     return std::nullopt;
   }
   Text name = ui::NameFromDisplay(shownName);
   if (!ResourceStore::IsValidLibraryName(name)) {
-    Warn(InvalidNameWarning(name));
+    ui::Warn(InvalidNameWarning(name));
     return std::nullopt;
   }
   return LibraryInput{std::move(name), std::move(*tag)};

@@ -16,9 +16,9 @@
 namespace wordloom {
 namespace {
 
-using libraries::Confirm;
-using libraries::Inform;
-using libraries::Warn;
+using ui::Ask;
+using ui::Inform;
+using ui::Warn;
 
 constexpr int kNumberColumn = 0;
 constexpr int kNameColumn = 1;
@@ -169,8 +169,9 @@ void LibraryManagerWindow::SaveLibraryEdit() {
   const std::optional<libraries::LibraryInput> input =
       libraries::ReadLibraryInput(form_, DesignOf(kind_).emptyWarning);
   if (!input) return;
-  if (!ResourceStore::WriteTag(kind_, input->name, input->tag)) {
-    Warn(libraries::RegistryWriteFailure(kind_, QStringLiteral("调用标签没有保存。")));
+  if (const FileStatus written = ResourceStore::WriteTag(kind_, input->name, input->tag);
+      !written) {
+    Warn(libraries::RegistryWriteFailure(kind_, written, QStringLiteral("调用标签没有保存。")));
     return;
   }
   Inform(QStringLiteral("保存成功！"));
@@ -189,15 +190,15 @@ void LibraryManagerWindow::DeleteSelectedLibrary() {
   // Only the name decides what is deleted; the folder is derived from it again, so no cell
   // text and no registry entry can point the deletion anywhere else.
   const Text name = NameInRow(row);
-  if (!Confirm(design.firstDeleteQuestion)) return;
+  if (!Ask(design.firstDeleteQuestion)) return;
 
   const bool nameIsFolder = ResourceStore::IsValidLibraryName(name);
   const Text folder = ResourceStore::LibraryFolder(kind_, name);
   const bool folderThere = nameIsFolder && PathExists(folder);
-  const bool deleteFiles = folderThere && Confirm(design.secondDeleteQuestion);
+  const bool deleteFiles = folderThere && Ask(design.secondDeleteQuestion);
 
-  if (!ResourceStore::DeleteLibrary(kind_, name)) {
-    Warn(libraries::RegistryWriteFailure(kind_,
+  if (const FileStatus deleted = ResourceStore::DeleteLibrary(kind_, name); !deleted) {
+    Warn(libraries::RegistryWriteFailure(kind_, deleted,
                                          QStringLiteral("库没有删除，磁盘上的文件也没有改动。")));
     return;
   }

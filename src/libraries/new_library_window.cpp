@@ -10,9 +10,9 @@
 namespace wordloom {
 namespace {
 
-using libraries::Confirm;
-using libraries::Inform;
-using libraries::Warn;
+using ui::Ask;
+using ui::Inform;
+using ui::Warn;
 
 struct KindTexts {
   QString objectName;
@@ -46,11 +46,9 @@ const KindTexts& TextsOf(LibraryKind kind) {
   return kind == LibraryKind::kSentence ? sentence : keyword;
 }
 
-QString FolderCreationFailure(LibraryKind kind, const Text& folder) {
-  const QString reason = PathExists(folder) ? QStringLiteral("这个位置已有一个同名的文件")
-                                            : QStringLiteral("无法创建目录");
+QString FolderCreationFailure(LibraryKind kind, const Text& folder, const FileStatus& status) {
   return QStringLiteral("库已写入注册表，但目录(%1)不可用：%2。请先在这里建好目录，再添加%3资源。")
-      .arg(ui::DisplayName(folder), reason, TextsOf(kind).resourceWord);
+      .arg(ui::DisplayName(folder), ui::FileErrorReason(status.error), TextsOf(kind).resourceWord);
 }
 
 }  // namespace
@@ -89,19 +87,20 @@ void NewLibraryWindow::SaveNewLibrary() {
       return;
     }
   }
-  if (exists && !Confirm(texts.overwriteQuestion)) {
+  if (exists && !Ask(texts.overwriteQuestion)) {
     close();
     return;
   }
 
-  if (!ResourceStore::WriteTag(kind_, input->name, input->tag)) {
+  if (const FileStatus written = ResourceStore::WriteTag(kind_, input->name, input->tag);
+      !written) {
     // Nothing was saved, so the user keeps the typed texts to try again.
-    Warn(libraries::RegistryWriteFailure(kind_, QStringLiteral("库没有保存。")));
+    Warn(libraries::RegistryWriteFailure(kind_, written, QStringLiteral("库没有保存。")));
     return;
   }
   const Text folder = ResourceStore::LibraryFolder(kind_, input->name);
-  if (!ResourceStore::EnsureLibraryFolder(kind_, input->name)) {
-    Warn(FolderCreationFailure(kind_, folder));
+  if (const FileStatus made = ResourceStore::EnsureLibraryFolder(kind_, input->name); !made) {
+    Warn(FolderCreationFailure(kind_, folder, made));
   } else {
     Inform(QStringLiteral("保存成功，请到(") + ui::DisplayName(folder) + texts.successTail);
   }

@@ -96,7 +96,12 @@ void SentenceManagerWindow::OpenSentenceFile() {
   shownFileName_ = fileNames_[static_cast<std::size_t>(number) - 1];
   editedRow_ = -1;
 
-  const TextArray lines = ResourceStore::SplitLines(ResourceStore::ReadFileAsText(ShownFilePath()));
+  const FileContent file = ReadFile(ShownFilePath());
+  if (!file.status) {
+    ui::Warn(QStringLiteral("无法读取%1（%2）。")
+                 .arg(ShownFileDescription(), ui::FileErrorReason(file.status.error)));
+  }
+  const TextArray lines = ResourceStore::SplitLines(ToText(file.bytes));
   grid_->setUpdatesEnabled(false);
   grid_->RemoveDataRows();
   for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -128,35 +133,42 @@ void SentenceManagerWindow::SaveEditedSentence() {
   const std::optional<Text> after = ui::ContentFromDisplay(typed);
   if (!after) {
     PutCellBack(row, cellTextBeforeEdit_);
-    Warn(QStringLiteral("句子中的字符“%1”不能用 GBK 编码保存，本次修改未保存。")
-             .arg(ui::FirstUnsupportedCharacter(typed)));
+    ui::Warn(QStringLiteral("句子中的字符“%1”不能用 GBK 编码保存，本次修改未保存。")
+                 .arg(ui::FirstUnsupportedCharacter(typed)));
     return;
   }
 
   const Text path = ShownFilePath();
-  ByteArray bytes = ReadFileBytes(path);
-  const LineReplacement outcome =
-      before ? ReplaceLine(bytes, static_cast<std::size_t>(row), *before, *after)
-             : LineReplacement::kLineChanged;
+  LineReplacement outcome = LineReplacement::kLineChanged;
+  const FileStatus written = ResourceStore::UnderStoreLock([&] {
+    FileContent file = ReadFile(path);
+    if (!file.status) return file.status;
+    outcome = before ? ReplaceLine(file.bytes, static_cast<std::size_t>(row), *before, *after)
+                     : LineReplacement::kLineChanged;
+    return outcome == LineReplacement::kReplaced ? WriteFileBytes(path, file.bytes)
+                                                 : FileStatus::Done();
+  });
+  if (!written) {
+    // The write is atomic: the file still holds the line as it was before the edit.
+    PutCellBack(row, cellTextBeforeEdit_);
+    ui::Warn(QStringLiteral("无法写入%1（%2），本次修改未保存。")
+                 .arg(ShownFileDescription(), ui::FileErrorReason(written.error)));
+    return;
+  }
   switch (outcome) {
     case LineReplacement::kLineChanged:
       PutCellBack(row, cellTextBeforeEdit_);
-      Warn(QStringLiteral("%1已在别处被修改，第 %2 行已不是编辑前的内容。本次修改未保存，"
-                          "请重新打开该文件。")
-               .arg(ShownFileDescription())
-               .arg(row));
+      ui::Warn(QStringLiteral("%1已在别处被修改，第 %2 行已不是编辑前的内容。本次修改未保存，"
+                              "请重新打开该文件。")
+                   .arg(ShownFileDescription())
+                   .arg(row));
       return;
     case LineReplacement::kNotOneLine:
       PutCellBack(row, cellTextBeforeEdit_);
-      Warn(QStringLiteral("一个句子只能占一行，不能含有换行符。本次修改未保存。"));
+      ui::Warn(QStringLiteral("一个句子只能占一行，不能含有换行符。本次修改未保存。"));
       return;
     case LineReplacement::kReplaced:
-      break;
-  }
-  if (!WriteFileBytes(path, bytes)) {
-    // The write is atomic: the file still holds the line as it was before the edit.
-    PutCellBack(row, cellTextBeforeEdit_);
-    Warn(QStringLiteral("无法写入%1，本次修改未保存。").arg(ShownFileDescription()));
+      return;
   }
 }
 
@@ -172,10 +184,6 @@ QString SentenceManagerWindow::ShownFileDescription() const {
 
 void SentenceManagerWindow::PutCellBack(int row, const QString& text) {
   grid_->SetCellText(row, kSentenceColumn, text);
-}
-
-void SentenceManagerWindow::Warn(const QString& text) {
-  ui::ShowMessage(text, ui::kWarning, QStringLiteral("警告"));
 }
 
 }  // namespace wordloom

@@ -31,7 +31,6 @@ class SentenceManagerWindow : public QDialog {
 
   Text ShownFilePath() const;
   void PutCellBack(int row, const QString& text);
-  void Warn(const QString& text);
   QString ShownFileDescription() const;
 
   QComboBox* libraryCombo_ = nullptr;

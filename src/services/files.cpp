@@ -89,8 +89,8 @@ std::string DescribeFileError(int error) {
       return "a name that cannot be stored";
     case kChangedOnDisk:
       return "changed on disk since it was read";
-    case EFBIG:
-      return "file too large (the limit is 256 MiB)";
+    case kFileTooLarge:
+      return "file too large (files are read up to 256 MiB)";
     default:
       return std::strerror(error);
   }
@@ -117,7 +117,7 @@ FileContent ReadFile(const Text& path) {
   } else if (!S_ISREG(st.st_mode)) {
     error = kNotRegularFile;
   } else if (static_cast<std::uint64_t>(st.st_size) > kMaxFileBytes) {
-    error = EFBIG;
+    error = kFileTooLarge;
   }
   if (error == 0) {
     content.bytes.reserve(static_cast<std::size_t>(st.st_size));
@@ -132,7 +132,7 @@ FileContent ReadFile(const Text& path) {
       if (n == 0) break;
       // A file that grows while it is read still stops at the limit.
       if (content.bytes.size() + static_cast<std::size_t>(n) > kMaxFileBytes) {
-        error = EFBIG;
+        error = kFileTooLarge;
         break;
       }
       content.bytes.append(buffer, static_cast<std::size_t>(n));
@@ -208,16 +208,20 @@ bool IsDirectory(const Text& path) {
 
 // Every change this program makes moves the change epoch afterwards, so caches of file
 // contents see it at their next use.
-bool MakeDirectory(const Text& path) {
-  bool made = !path.empty() && ::mkdir(FsPath(path).c_str(), 0777) == 0;
+FileStatus MakeDirectory(const Text& path) {
+  if (path.empty()) return FileStatus::Failed(ENOENT);
+  const bool made = ::mkdir(FsPath(path).c_str(), 0777) == 0;
+  const int error = errno;
   BumpChangeEpoch();
-  return made;
+  return made ? FileStatus::Done() : FileStatus::Failed(error);
 }
 
-bool RemoveFile(const Text& path) {
-  bool removed = !path.empty() && ::unlink(FsPath(path).c_str()) == 0;
+FileStatus RemoveFile(const Text& path) {
+  if (path.empty()) return FileStatus::Failed(ENOENT);
+  const bool removed = ::unlink(FsPath(path).c_str()) == 0;
+  const int error = errno;
   BumpChangeEpoch();
-  return removed;
+  return removed ? FileStatus::Done() : FileStatus::Failed(error);
 }
 
 bool RemoveEntryAt(int dirFd, const char* name) {
@@ -315,8 +319,8 @@ bool MatchesWildcard(std::string_view name, std::string_view pattern) {
     } else if (p < pattern.size() && pattern[p] == '?') {
       ++p;
       n += CharLength(name, n);
-    } else if (p < pattern.size() &&
-               fold(static_cast<unsigned char>(pattern[p])) == fold(static_cast<unsigned char>(name[n]))) {
+    } else if (p < pattern.size() && fold(static_cast<unsigned char>(pattern[p])) ==
+                                         fold(static_cast<unsigned char>(name[n]))) {
       ++p;
       ++n;
     } else if (starP != std::string_view::npos) {

@@ -23,6 +23,7 @@ inline constexpr int kNotRegularFile = -1;  // a pipe, device or socket where a 
 inline constexpr int kStoreBusy = -2;       // another writer held the store lock too long
 inline constexpr int kRefusedName = -3;     // a name that cannot be stored or read back
 inline constexpr int kChangedOnDisk = -4;   // the file changed since it was shown
+inline constexpr int kFileTooLarge = -5;    // beyond kMaxFileBytes, the read limit
 
 // How a file operation ended: done, or why not (an errno value or one of the codes above).
 struct FileStatus {
@@ -41,7 +42,7 @@ std::string DescribeFileError(int error);
 
 // A file's bytes and how the read went. Only regular files are read, opened without
 // blocking (a pipe or a device reads as kNotRegularFile), and never more than kMaxFileBytes
-// (EFBIG beyond it). On failure the bytes are empty.
+// (kFileTooLarge beyond it). On failure the bytes are empty.
 struct FileContent {
   ByteArray bytes;
   FileStatus status;
@@ -62,9 +63,10 @@ inline FileStatus WriteFileBytes(const Text& path, std::string_view bytes) {
 
 bool PathExists(const Text& path);
 bool IsDirectory(const Text& path);
-// Creates one folder level; false when it exists already or its parent is missing.
-bool MakeDirectory(const Text& path);
-bool RemoveFile(const Text& path);
+// Creates one folder level; EEXIST when something is there already, ENOENT when the
+// parent is missing.
+FileStatus MakeDirectory(const Text& path);
+FileStatus RemoveFile(const Text& path);
 
 // Deletes the folder with everything in it, never following a symbolic link: a link inside
 // is removed as a link. Refuses an empty path, "/" and a path that is itself a link. True

@@ -10,11 +10,14 @@
 #include <QThread>
 
 #include <atomic>
+#include <cerrno>
+#include <cstring>
 #include <mutex>
 #include <system_error>
 #include <thread>
 
 #include "services/encoding.h"
+#include "services/files.h"
 #include "util/event_pump.h"
 
 namespace wordloom::ui {
@@ -31,7 +34,8 @@ QString FromUtf16(const std::u16string& u) {
 }
 
 std::u16string ToUtf16(const QString& s) {
-  return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), static_cast<std::size_t>(s.size()));
+  return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()),
+                        static_cast<std::size_t>(s.size()));
 }
 
 int ShowBox(const Message& message) {
@@ -70,6 +74,57 @@ int ShowMessage(const QString& text, int flags, const QString& title) {
   return answer;
 }
 
+void Warn(const QString& text) { ShowMessage(text, kWarning, QStringLiteral("警告")); }
+
+void Inform(const QString& text) { ShowMessage(text, kOk, QStringLiteral("提示")); }
+
+bool Ask(const QString& question) {
+  return ShowMessage(question, kOkCancel, QStringLiteral("警告")) == kAnswerOk;
+}
+
+QString FileErrorReason(int error) {
+  switch (error) {
+    case kNotRegularFile:
+      return QStringLiteral("它不是普通文件（是管道、设备或套接字）");
+    case kStoreBusy:
+      return QStringLiteral("另一个正在运行的 Wordloom 正在写入资源库，请稍后再试");
+    case kRefusedName:
+      return QStringLiteral("名称或内容含有无法保存的字符");
+    case kChangedOnDisk:
+      return QStringLiteral("文件在打开之后已在别处被修改");
+    case kFileTooLarge:
+      return QStringLiteral("文件超过 %1 MB，程序不读取这么大的文件").arg(kMaxFileBytes >> 20);
+    case ENOENT:
+      return QStringLiteral("文件或文件夹不存在");
+    case EACCES:
+    case EPERM:
+      return QStringLiteral("没有访问权限");
+    case EISDIR:
+      return QStringLiteral("已有同名的文件夹占用了这个位置");
+    case ENOTDIR:
+      return QStringLiteral("路径中有一级不是文件夹");
+    case EEXIST:
+      return QStringLiteral("这个位置已有一个同名的文件");
+    case ENOSPC:
+    case EDQUOT:
+      return QStringLiteral("磁盘已满");
+    case EFBIG:
+      return QStringLiteral("文件过大，超出了系统允许的大小");
+    case EROFS:
+      return QStringLiteral("磁盘是只读的");
+    case EIO:
+      return QStringLiteral("读写磁盘时出错");
+    case ENAMETOOLONG:
+      return QStringLiteral("名称太长");
+    case ELOOP:
+      return QStringLiteral("符号链接太多或指向自身");
+    default:
+      return QStringLiteral("系统错误 %1：%2")
+          .arg(error)
+          .arg(QString::fromLocal8Bit(std::strerror(error)));
+  }
+}
+
 void SetMessageResponder(MessageResponder responder) {
   std::lock_guard lock(gResponderMutex);
   gResponder = std::move(responder);
@@ -100,7 +155,8 @@ void RunOnUiThread(const std::function<void()>& work) {
     work();
     return;
   }
-  QMetaObject::invokeMethod(qApp, [&work] { work(); }, Qt::BlockingQueuedConnection);
+  QMetaObject::invokeMethod(
+      qApp, [&work] { work(); }, Qt::BlockingQueuedConnection);
 }
 
 void OpenWindowModal(QDialog* window) {

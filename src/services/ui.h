@@ -18,15 +18,23 @@ class QWidget;
 namespace wordloom::ui {
 
 // ShowMessage flags and the button codes it returns.
-inline constexpr int kOk = 0;                 // flag: an OK button
-inline constexpr int kOkCancel = 1;           // flag: OK and Cancel
-inline constexpr int kWarning = 48;           // flag: OK with an exclamation icon
+inline constexpr int kOk = 0;        // flag: an OK button
+inline constexpr int kOkCancel = 1;  // flag: OK and Cancel
+inline constexpr int kWarning = 48;  // flag: OK with an exclamation icon
 inline constexpr int kAnswerOk = 0;
 inline constexpr int kAnswerCancel = 1;
 
 // Shows a modal message box and returns the button code. Safe from any thread: the box is
 // shown on the user-interface thread and a worker waits for the answer.
 int ShowMessage(const QString& text, int flags, const QString& title);
+
+// The three kinds of message every window shows, with their flags and titles.
+void Warn(const QString& text);     // OK with a warning icon, title "警告"
+void Inform(const QString& text);   // OK, title "提示"
+bool Ask(const QString& question);  // OK and Cancel, title "警告"; true for OK
+
+// Why a file operation failed, in the user's words (the system's reason for an errno value).
+QString FileErrorReason(int error);
 
 // Tests answer message boxes without showing them: the responder gets every message.
 struct Message {

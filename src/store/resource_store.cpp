@@ -6,6 +6,7 @@
 
 #include "services/encoding.h"
 #include "services/environment.h"
+#include "services/file_lock.h"
 #include "services/files.h"
 #include "services/ini.h"
 #include "store/store_names.h"
@@ -58,20 +59,20 @@ std::vector<LibraryRecord> ResourceStore::ListLibrariesWithTags(LibraryKind kind
 }
 
 FileStatus ResourceStore::WriteTag(LibraryKind kind, const Text& name, const Text& tag) {
-  const FileLock lock = LockStore();
-  if (!lock.Status()) return lock.Status();
-  return WriteIniValue(RegistryPath(kind), name, names::TagKey(), tag);
+  return UnderStoreLock(
+      [&] { return WriteIniValue(RegistryPath(kind), name, names::TagKey(), tag); });
 }
 
 FileStatus ResourceStore::DeleteLibrary(LibraryKind kind, const Text& name) {
-  const FileLock lock = LockStore();
-  if (!lock.Status()) return lock.Status();
-  return WriteIniValue(RegistryPath(kind), name);
+  return UnderStoreLock([&] { return WriteIniValue(RegistryPath(kind), name); });
 }
 
 Text ResourceStore::LockFilePath() { return Under(names::LockFile()); }
 
-FileLock ResourceStore::LockStore() { return FileLock(LockFilePath()); }
+FileStatus ResourceStore::UnderStoreLock(const std::function<FileStatus()>& change) {
+  const FileLock lock(LockFilePath());
+  return lock.Status() ? change() : lock.Status();
+}
 
 Text ResourceStore::ReadFileAsText(const Text& path) { return ToText(ReadFileBytes(path)); }
 
@@ -88,17 +89,17 @@ bool ResourceStore::IsValidLibraryName(const Text& name) {
     if (name[i] == '\\') return false;
   }
   const std::string onDisk = TextToFileSystem(name);
-  return onDisk != "." && onDisk != ".." && onDisk.find_first_of(std::string_view("/\0", 2)) ==
-                                                std::string::npos;
+  return onDisk != "." && onDisk != ".." &&
+         onDisk.find_first_of(std::string_view("/\0", 2)) == std::string::npos;
 }
 
-bool ResourceStore::EnsureLibraryFolder(LibraryKind kind, const Text& name) {
-  if (!IsValidLibraryName(name)) return false;
+FileStatus ResourceStore::EnsureLibraryFolder(LibraryKind kind, const Text& name) {
+  if (!IsValidLibraryName(name)) return FileStatus::Failed(kRefusedName);
   const Text folder = LibraryFolder(kind, name);
-  if (PathExists(folder)) return IsDirectory(folder);
+  if (IsDirectory(folder)) return FileStatus::Done();
   MakeDirectory(LibraryParentFolder(kind));  // one level; an existing parent is fine
-  MakeDirectory(folder);
-  return IsDirectory(folder);
+  const FileStatus made = MakeDirectory(folder);
+  return IsDirectory(folder) ? FileStatus::Done() : made;
 }
 
 FolderRemoval ResourceStore::DeleteLibraryFolder(LibraryKind kind, const Text& name) {

@@ -2,9 +2,9 @@
 // library registries, reading files as text and cutting text into lines.
 #pragma once
 
+#include <functional>
 #include <vector>
 
-#include "services/file_lock.h"
 #include "services/files.h"
 #include "services/text.h"
 
@@ -50,9 +50,10 @@ class ResourceStore {
   // The file's bytes up to the first NUL byte; empty on any failure.
   static Text ReadFileAsText(const Text& path);
 
-  // The lock every read-modify-write of a store file holds for its whole length: one lock
-  // file in the run directory, shared by every running copy of the program. Reads take none.
-  static FileLock LockStore();
+  // Runs `change` (a read-modify-write of store files) while holding the store lock: one
+  // lock file in the run directory, shared by every running copy of the program, so no
+  // two changes interleave. Reads take no lock. The lock's failure when it cannot be had.
+  static FileStatus UnderStoreLock(const std::function<FileStatus()>& change);
   static Text LockFilePath();
   // Lines at CR LF only: inner empty lines count, a final CR LF adds no empty line.
   static TextArray SplitLines(const Text& text);
@@ -64,8 +65,9 @@ class ResourceStore {
   static bool IsValidLibraryName(const Text& name);
 
   // Creates the kind's parent folder (one level) and the library folder when missing.
-  // True when the library folder exists afterwards; false for a name that fails the check.
-  static bool EnsureLibraryFolder(LibraryKind kind, const Text& name);
+  // Done when the library folder exists afterwards; kRefusedName for a name that fails the
+  // check, EEXIST when something else stands in its place.
+  static FileStatus EnsureLibraryFolder(LibraryKind kind, const Text& name);
 
   // Deletes the library's folder with everything in it. Only a real folder directly inside
   // the kind's parent folder is touched, and no symbolic link is ever followed.

@@ -29,8 +29,6 @@ const TemplatePanelLayout kPanelLayout = {
     .clearButton = {378, 430, 40, 40},
 };
 
-void Warn(const QString& text) { ui::ShowMessage(text, ui::kWarning, QStringLiteral("警告")); }
-
 }  // namespace
 
 TemplateEditorWindow::TemplateEditorWindow(QWidget* parent) : QDialog(parent) {
@@ -51,13 +49,13 @@ TemplateEditorWindow::TemplateEditorWindow(QWidget* parent) : QDialog(parent) {
 
 void TemplateEditorWindow::SaveNewTemplate() {
   if (panel_->IsEmpty()) {
-    Warn(QStringLiteral("模版不能为空。"));
+    ui::Warn(QStringLiteral("模版不能为空。"));
     ui::FocusControl(panel_->Box());
     return;
   }
   const QString typedName = nameBox_->text();
   if (typedName.isEmpty()) {
-    Warn(QStringLiteral("文件名不能为空，为您的模版文件起个名字吧。"));
+    ui::Warn(QStringLiteral("文件名不能为空，为您的模版文件起个名字吧。"));
     ui::FocusControl(nameBox_);
     return;
   }
@@ -75,17 +73,15 @@ void TemplateEditorWindow::SaveNewTemplate() {
   const Text folder = ResourceStore::TemplateFolder();
   const Text path = ResourceStore::TemplatePath(fileName);
   if (PathExists(folder)) {
-    if (PathExists(path) &&
-        ui::ShowMessage(QStringLiteral("文件名已经存在，是否覆盖。"), ui::kOkCancel,
-                        QStringLiteral("警告")) != ui::kAnswerOk) {
-      return;
-    }
-  } else if (!MakeDirectory(folder) && !IsDirectory(folder)) {
-    WarnFolderNotCreated(folder);
+    if (PathExists(path) && !ui::Ask(QStringLiteral("文件名已经存在，是否覆盖。"))) return;
+  } else if (const FileStatus made = MakeDirectory(folder); !made && !IsDirectory(folder)) {
+    WarnFolderNotCreated(folder, made);
     return;
   }
-  if (!WriteFileBytes(path, *content)) {
-    WarnTemplateNotWritten(path, folder);
+  const FileStatus written =
+      ResourceStore::UnderStoreLock([&] { return WriteFileBytes(path, *content); });
+  if (!written) {
+    WarnTemplateNotWritten(path, written);
     return;
   }
   ui::ShowMessage(QStringLiteral("保存成功！"), ui::kOk, QStringLiteral("提示"));

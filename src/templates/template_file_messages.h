@@ -1,14 +1,16 @@
-// Warnings about template files and folders that could not be written, created or deleted.
-// Each names the path and a short reason found by looking at what is on disk now.
+// Warnings about template files and folders that could not be read, written, created or
+// deleted. Each names the path and the reason the operation gave.
 #pragma once
 
+#include "services/files.h"
 #include "services/text.h"
 
 namespace wordloom {
 
-void WarnFolderNotCreated(const Text& folder);
-void WarnTemplateNotWritten(const Text& path, const Text& folder);
-void WarnTemplateNotDeleted(const Text& path);
+void WarnFolderNotCreated(const Text& folder, const FileStatus& status);
+void WarnTemplateNotRead(const Text& path, const FileStatus& status);
+void WarnTemplateNotWritten(const Text& path, const FileStatus& status);
+void WarnTemplateNotDeleted(const Text& path, const FileStatus& status);
 // The typed name would leave the template folder.
 void WarnNameLeavesFolder();
 

@@ -32,8 +32,6 @@ const TemplatePanelLayout kPanelLayout = {
     .clearButton = {555, 430, 40, 40},
 };
 
-void Warn(const QString& text) { ui::ShowMessage(text, ui::kWarning, QStringLiteral("警告")); }
-
 // The prefix of every template path: the template folder and the separator.
 Text TemplatePrefix() { return ResourceStore::TemplateFolder() + names::Separator(); }
 
@@ -91,48 +89,67 @@ Text TemplateManagerWindow::PathOfItem(int row) const {
 void TemplateManagerWindow::LoadTemplate() {
   const Text path = PathOfItem(SelectedRow(templateList_));
   if (path.empty()) return;
+  FileContent file = ReadFile(path);
+  if (!file.status) {
+    WarnTemplateNotRead(path, file.status);
+    return;
+  }
   currentTemplatePath_ = path;
-  panel_->ShowFile(ReadFileBytes(path));
+  loadedBytes_ = std::move(file.bytes);
+  panel_->ShowFile(*loadedBytes_);
   nameBox_->setText(ui::DisplayName(Without(Without(path, TemplatePrefix()), ".txt")));
 }
 
 void TemplateManagerWindow::SaveLoadedTemplate() {
   if (panel_->IsEmpty()) {
-    Warn(QStringLiteral("模版不能为空。"));
+    ui::Warn(QStringLiteral("模版不能为空。"));
     ui::FocusControl(panel_->Box());
     return;
   }
   // The name box only shows the loaded name: the file written is the one that was loaded.
   if (nameBox_->text().isEmpty() || currentTemplatePath_.empty()) {
-    Warn(QStringLiteral("请<双击>选中需要编辑的模版！"));
+    ui::Warn(QStringLiteral("请<双击>选中需要编辑的模版！"));
     templateList_->setCurrentRow(0);
     return;
   }
   const std::optional<ByteArray> content = panel_->ContentToSave();
   if (!content) return;
-  if (!WriteFileBytes(currentTemplatePath_, *content)) {
-    WarnTemplateNotWritten(currentTemplatePath_, ResourceStore::TemplateFolder());
+  const FileStatus written = ResourceStore::UnderStoreLock([&] {
+    const FileContent now = ReadFile(currentTemplatePath_);
+    if (!now.status && !now.status.missing()) return now.status;
+    const bool unchanged = now.status.missing() ? !loadedBytes_ : now.bytes == loadedBytes_;
+    if (!unchanged) return FileStatus::Failed(kChangedOnDisk);
+    return WriteFileBytes(currentTemplatePath_, *content);
+  });
+  if (written.error == kChangedOnDisk) {
+    ui::Warn(QStringLiteral("模版文件“%1”在载入之后已在别处被修改或删除，为了不覆盖别处的修改，"
+                            "本次没有保存。请重新双击载入该模版后再修改。")
+                 .arg(ui::DisplayName(currentTemplatePath_)));
     return;
   }
+  if (!written) {
+    WarnTemplateNotWritten(currentTemplatePath_, written);
+    return;
+  }
+  loadedBytes_ = *content;
   ui::ShowMessage(QStringLiteral("保存成功！"), ui::kOk, QStringLiteral("提示"));
 }
 
 void TemplateManagerWindow::DeleteSelectedTemplate() {
   const int row = SelectedRow(templateList_);
   if (row < 0) {
-    Warn(QStringLiteral("请选择您要删除的模版。"));
+    ui::Warn(QStringLiteral("请选择您要删除的模版。"));
     return;
   }
-  if (ui::ShowMessage(QStringLiteral("您确定要删除当前选中的模版吗？"), ui::kOkCancel,
-                      QStringLiteral("警告")) != ui::kAnswerOk) {
-    return;
-  }
+  if (!ui::Ask(QStringLiteral("您确定要删除当前选中的模版吗？"))) return;
   const Text path = PathOfItem(row);
   // A file that is gone already is what the user wanted; one still there is not.
-  if (!path.empty() && !RemoveFile(path) && PathExists(path)) {
-    WarnTemplateNotDeleted(path);
+  if (const FileStatus removed = RemoveFile(path);
+      !path.empty() && !removed && !removed.missing()) {
+    WarnTemplateNotDeleted(path, removed);
     return;
   }
+  if (path == currentTemplatePath_) loadedBytes_.reset();  // a save may write it again
   if (MainWindow* main = MainWindow::Instance()) main->RefreshTemplateList();
   ui::DeleteItem(templateList_, row);
   // No item is selected afterwards: a second click must not delete the neighbour.

@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+#include <optional>
+
 #include "services/text.h"
 
 class QLineEdit;
@@ -38,6 +40,10 @@ class TemplateManagerWindow : public QDialog {
   QLineEdit* nameBox_ = nullptr;
   TextArray templatePaths_;
   Text currentTemplatePath_;
+  // The file's bytes as loaded or last saved (nothing once this window deleted it): a save
+  // finds out whether another program changed the file since, and then refuses to
+  // overwrite it.
+  std::optional<ByteArray> loadedBytes_;
 };
 
 }  // namespace wordloom

@@ -10,19 +10,32 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <stdexcept>
 
 namespace wordloom::testing {
 namespace {
 
 // Reads both streams together, so a child filling one of them never blocks on the other.
-void ReadUntilClosed(int outFd, int errFd, std::string& out, std::string& err) {
+// False when the deadline passed first.
+bool ReadUntilClosed(int outFd, int errFd, std::string& out, std::string& err,
+                     std::chrono::steady_clock::time_point deadline) {
   pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
   std::string* sinks[2] = {&out, &err};
   int open = 2;
   char buffer[65536];
   while (open > 0) {
-    if (poll(fds, 2, -1) < 0) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) {
+      for (const pollfd& p : fds) {
+        if (p.fd >= 0) close(p.fd);
+      }
+      return false;
+    }
+    const int ready = poll(fds, 2, static_cast<int>(left.count()));
+    if (ready < 0) {
       if (errno == EINTR) continue;
       throw std::runtime_error("poll failed");
     }
@@ -38,6 +51,7 @@ void ReadUntilClosed(int outFd, int errFd, std::string& out, std::string& err) {
       }
     }
   }
+  return true;
 }
 
 }  // namespace
@@ -84,7 +98,12 @@ ToolRun RunTool(const std::string& program, const std::vector<std::string>& args
   close(errWrite);
 
   ToolRun run;
-  ReadUntilClosed(outPipe[0], errRead, run.out, run.err);
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::seconds(options.timeoutSeconds);
+  if (!ReadUntilClosed(outPipe[0], errRead, run.out, run.err, deadline)) {
+    run.timedOut = true;
+    kill(pid, SIGKILL);
+  }
   int status = 0;
   while (waitpid(pid, &status, 0) < 0) {
     if (errno != EINTR) throw std::runtime_error("waitpid failed");

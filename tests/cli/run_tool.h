@@ -8,6 +8,7 @@ namespace wordloom::testing {
 
 struct ToolRun {
   int status = -1;  // the exit status, or 128 + the signal that ended it
+  bool timedOut = false;
   std::string out;
   std::string err;
 };
@@ -15,6 +16,7 @@ struct ToolRun {
 struct ToolRunOptions {
   std::string workingDirectory;   // empty: the test's own
   bool stderrOnTerminal = false;  // standard error on a pseudo-terminal instead of a pipe
+  int timeoutSeconds = 60;        // then the tool is killed: a hang fails the test, not CI
 };
 
 ToolRun RunTool(const std::string& program, const std::vector<std::string>& args,

@@ -117,7 +117,7 @@ TEST_F(GeneratorTest, TagsBroughtInBySentencesFollowTheRegistryOrder) {
 TEST_F(GeneratorTest, ReplacementsTakeTheFirstOccurrenceOfTheTextAsItIsThen) {
   store.RegisterLibrary(kSentence, "self", "T");
   store.WriteLibraryFile(kSentence, "self", "a.txt", {"xTx"});
-  EXPECT_EQ(Generate("T"), "xTx");     // one counted replacement: the inserted T stays
+  EXPECT_EQ(Generate("T"), "xTx");      // one counted replacement: the inserted T stays
   EXPECT_EQ(Generate("TT"), "xxTxxT");  // the second lands inside the first sentence
 
   store.RegisterLibrary(kSentence, "straddle", "ab");
@@ -203,14 +203,73 @@ TEST_F(GeneratorTest, EveryLineOfALongFileCanBeDrawn) {
   const Text folder = ResourceStore::LibraryFolder(kSentence, "big");
   SeedRandom(9);
   long highest = 0;
-  for (int i = 0; i < 20000; ++i) highest = std::max(highest, std::stol(generator.PickRandomLine(folder)));
+  for (int i = 0; i < 20000; ++i)
+    highest = std::max(highest, std::stol(generator.PickRandomLine(folder)));
   EXPECT_GT(highest, 32768);
+}
+
+// A registered name that could name a folder elsewhere draws like a library without a folder.
+TEST_F(GeneratorTest, ARegistryNameNeverReachesAFolderOutsideItsLibrary) {
+  store.WriteGbkFile("模版/secret.txt", "secret line\r\n");
+  store.RegisterLibrary(kSentence, "words", "{W}");
+  store.WriteLibraryFile(kSentence, "words", "a.txt", {"w1", "w2", "w3", "w4", "w5", "w6"});
+  const std::string registry = store.ReadFile("juzi.ini");
+  store.WriteFile("juzi.ini", "[../模版]\r\n" + G("标签") + "={X}\r\n" + registry);
+  const Text escaping = Generate("{X}{X}{W}{W}|" + std::string(50, '.'), 5);
+  EXPECT_EQ(escaping.find("secret"), Text::npos);
+
+  store.WriteFile("juzi.ini", "[nowhere]\r\n" + G("标签") + "={X}\r\n" + registry);
+  EXPECT_EQ(escaping, Generate("{X}{X}{W}{W}|" + std::string(50, '.'), 5))
+      << "the same draws as a library whose folder does not exist";
+}
+
+TEST_F(GeneratorTest, PipesDevicesAndHugeFilesDrawNoLines) {
+  store.RegisterLibrary(kSentence, "odd", "{O}");
+  store.MakeFifo("句子库/odd/pipe.txt");
+  store.MakeLink("句子库/odd/zero.txt", "/dev/zero");
+  store.MakeOversizedFile("句子库/odd/huge.txt");
+  for (std::uint32_t seed = 1; seed <= 6; ++seed) EXPECT_EQ(Generate("<{O}>", seed), "<>");
+}
+
+// Lines that call later libraries multiply the article; it stops at the size limit in
+// whichever pass crosses it, and normal articles never come near it.
+TEST_F(GeneratorTest, RunawayExpansionStopsAtTheSizeLimit) {
+  auto calls = [](const std::string& tag, int times) {
+    std::string line;
+    for (int i = 0; i < times; ++i) line += tag;
+    return line;
+  };
+  store.RegisterLibrary(kSentence, "s1", "{S1}");
+  store.RegisterLibrary(kSentence, "s2", "{S2}");
+  store.WriteLibraryFile(kSentence, "s1", "a.txt", {calls("{S2}", 2000)});
+  store.WriteLibraryFile(kSentence, "s2", "a.txt", {calls("{S3}", 2000)});
+  SeedRandom(1);
+  EXPECT_FALSE(generator.TryGenerate(G(calls("{S1}", 300))));
+  EXPECT_EQ(Generate("{S1}").size(), 2000u * 2000u * 4u) << "below the limit it expands fully";
+
+  store.RegisterLibrary(kKeyword, "k1", "{K1}");
+  store.RegisterLibrary(kKeyword, "k2", "{K2}");
+  store.WriteLibraryFile(kKeyword, "k1", "a.txt", {calls("{K2}", 3000)});
+  store.WriteLibraryFile(kKeyword, "k2", "a.txt", {calls("{K3}", 3000)});
+  SeedRandom(1);
+  EXPECT_FALSE(generator.TryGenerate(G(calls("{K1}", 300))));
+
+  store.WriteFile("同义词库/grow.txt", calls("ab=>" + calls("ab", 1000) + "\r\n", 3));
+  SeedRandom(1);
+  EXPECT_FALSE(generator.TryGenerate("ab ab ab"));
 }
 
 TEST(DrawCacheLines, AgreeWithTheLineRule) {
   TempStore store;
-  const std::string contents[] = {"", "\r\n", "a", "a\r\n", "\r\n\r\nb", "a\r\n\r\nb\r\n",
-                                  "\x81\r\nx\r\n", "x\xD5\x5D\r\n\r", std::string("a\0\r\nb", 5)};
+  const std::string contents[] = {"",
+                                  "\r\n",
+                                  "a",
+                                  "a\r\n",
+                                  "\r\n\r\nb",
+                                  "a\r\n\r\nb\r\n",
+                                  "\x81\r\nx\r\n",
+                                  "x\xD5\x5D\r\n\r",
+                                  std::string("a\0\r\nb", 5)};
   int i = 0;
   for (const std::string& content : contents) {
     const std::string name = "f" + std::to_string(i++) + ".txt";

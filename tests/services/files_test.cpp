@@ -1,6 +1,8 @@
 #include "services/files.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -83,6 +85,54 @@ TEST(AtomicWrite, TemporaryFilesNeverLookLikeTextFilesAndAreSwept) {
   EXPECT_TRUE(store.Exists("lib/keep.txt"));
 }
 
+TEST(AtomicWrite, TheSweepLeavesTheFileOfARunningWriteAlone) {
+  TempStore store;
+  store.WriteFile(".wordloom-1.tmp", "being written");
+  store.WriteFile(".wordloom-2.tmp", "left over");
+  // Another process writing holds its temporary file locked until it is renamed.
+  const int fd = open(store.FsPath(".wordloom-1.tmp").c_str(), O_RDONLY);
+  ASSERT_EQ(flock(fd, LOCK_EX), 0);
+  SweepTemporaryFiles(store.Root());
+  EXPECT_TRUE(store.Exists(".wordloom-1.tmp"));
+  EXPECT_FALSE(store.Exists(".wordloom-2.tmp"));
+  close(fd);
+  SweepTemporaryFiles(store.Root());
+  EXPECT_FALSE(store.Exists(".wordloom-1.tmp"));
+}
+
+// Pipes, devices and huge files are never waited on or read whole, and each says why.
+TEST(BoundedRead, OnlyRegularFilesUpToTheLimitAreRead) {
+  TempStore store;
+  store.WriteFile("plain.txt", std::string("a\0b", 3));
+  store.MakeFifo("pipe.txt");
+  store.MakeLink("zero.txt", "/dev/zero");
+  store.MakeOversizedFile("huge.txt");
+  store.MakeFolder("folder.txt");
+
+  const FileContent plain = ReadFile(store.Path("plain.txt"));
+  EXPECT_TRUE(plain.status.ok());
+  EXPECT_EQ(plain.bytes, std::string("a\0b", 3));
+  const std::pair<const char*, int> failures[] = {{"pipe.txt", kNotRegularFile},
+                                                  {"zero.txt", kNotRegularFile},
+                                                  {"huge.txt", kFileTooLarge},
+                                                  {"folder.txt", EISDIR},
+                                                  {"missing.txt", ENOENT}};
+  for (const auto& [name, error] : failures) {
+    const FileContent read = ReadFile(store.Path(name));
+    EXPECT_EQ(read.status.error, error) << name;
+    EXPECT_TRUE(read.bytes.empty()) << name;
+    EXPECT_EQ(read.status.missing(), error == ENOENT) << name;
+  }
+  EXPECT_EQ(ReadFile(Text()).status.error, ENOENT);
+}
+
+TEST(AtomicWrite, RefusesToReplaceAPipeOrADevice) {
+  TempStore store;
+  store.MakeFifo("pipe.txt");
+  EXPECT_EQ(WriteFileBytes(store.Path("pipe.txt"), "x").error, kNotRegularFile);
+  EXPECT_EQ(WriteFileBytes(store.Path("missing/a.txt"), "x").error, ENOENT);
+}
+
 TEST(RemoveTree, DeletesNestedFoldersButNeverFollowsLinks) {
   TempStore store;
   store.WriteFile("outside/precious.txt", "keep me");
@@ -114,8 +164,8 @@ TEST(RemoveTree, RefusesLinksEmptyPathsAndTheRoot) {
 TEST(Folders, ExistenceAndOneLevelCreation) {
   TempStore store;
   EXPECT_TRUE(MakeDirectory(store.Path("a")));
-  EXPECT_FALSE(MakeDirectory(store.Path("a")));
-  EXPECT_FALSE(MakeDirectory(store.Path("x/y")));
+  EXPECT_EQ(MakeDirectory(store.Path("a")).error, EEXIST);
+  EXPECT_EQ(MakeDirectory(store.Path("x/y")).error, ENOENT);
   EXPECT_TRUE(PathExists(store.Path("a")));
   EXPECT_FALSE(PathExists(store.Path("b")));
   EXPECT_FALSE(PathExists(Text()));
@@ -154,8 +204,11 @@ TEST(Listing, TrailingSeparatorGivesTheSamePathsAndMissingFoldersEmptyTheArray) 
 TEST(Listing, NamesComeBackAsTextsThatOpenTheSameFiles) {
   TempStore store;
   store.WriteFile("t/\xE6\x96\xB0\xE9\x97\xBB.txt", "gbk");  // 新闻.txt
-  store.WriteFile("t/\xF0\x9F\x98\x80.txt", "emoji");       // beyond GBK
-  store.WriteFile("t/\x81" "A.txt", "latin");               // not UTF-8
+  store.WriteFile("t/\xF0\x9F\x98\x80.txt", "emoji");        // beyond GBK
+  store.WriteFile(
+      "t/\x81"
+      "A.txt",
+      "latin");  // not UTF-8
   TextArray paths;
   ASSERT_EQ(EnumerateFiles(store.Path("t"), "*.txt", paths, true, true), 3);
   EXPECT_NE(std::find(paths.begin(), paths.end(), store.Root() + "/t/" + G("新闻") + ".txt"),

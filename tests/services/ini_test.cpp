@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "support/temp_store.h"
 
 namespace wordloom {
@@ -25,8 +28,8 @@ TEST_F(IniTest, MissingFileReadsAsNothingAndTheFirstWriteCreatesIt) {
 }
 
 TEST_F(IniTest, OddValuesReadBackIdentical) {
-  const Text values[] = {"  padded  ", "a=b=c", "[x]", ";not a comment", "",
-                         G("誡誠{<_\\_>}"), "\t"};
+  const Text values[] = {"  padded  ", "a=b=c",           "[x]", ";not a comment",
+                         "",           G("誡誠{<_\\_>}"), "\t"};
   int i = 0;
   for (const Text& value : values) {
     Text section = "s" + std::to_string(i++);
@@ -63,15 +66,15 @@ TEST_F(IniTest, BlankKeyOrPathGivesEmptyTextEvenWithADefault) {
 }
 
 TEST_F(IniTest, WritingOneSectionKeepsEveryOtherLineByteForByte) {
-  const std::string before =
-      "; hand-written\n[first]\r\n" + G("标签") + " = one \nother=x\r\n\r\n[second]\n" + G("标签") +
-      "=two\n???\r\n[third]\r\n" + G("标签") + "=three";
+  const std::string before = "; hand-written\n[first]\r\n" + G("标签") +
+                             " = one \nother=x\r\n\r\n[second]\n" + G("标签") +
+                             "=two\n???\r\n[third]\r\n" + G("标签") + "=three";
   store.WriteFile("reg.ini", before);
   EXPECT_EQ(ReadIniValue(path, "first", key), " one ");  // blanks around the key tolerated
   ASSERT_TRUE(WriteIniValue(path, "second", key, "2"));
-  EXPECT_EQ(store.ReadFile("reg.ini"),
-            "; hand-written\n[first]\r\n" + G("标签") + " = one \nother=x\r\n\r\n[second]\n" +
-                G("标签") + "=2\n???\r\n[third]\r\n" + G("标签") + "=three");
+  EXPECT_EQ(store.ReadFile("reg.ini"), "; hand-written\n[first]\r\n" + G("标签") +
+                                           " = one \nother=x\r\n\r\n[second]\n" + G("标签") +
+                                           "=2\n???\r\n[third]\r\n" + G("标签") + "=three");
 
   ASSERT_TRUE(WriteIniValue(path, "fourth", key, "4"));  // appended after a last line without LF
   EXPECT_EQ(ListIniSections(path), (TextArray{"first", "second", "third", "fourth"}));
@@ -104,6 +107,48 @@ TEST_F(IniTest, RefusesWhatTheFormatCannotHold) {
   EXPECT_FALSE(WriteIniValue(store.Path("dir.ini"), "a", key, "v"));
 }
 
+// Names the readers would not find again would pile up one copy per write.
+TEST_F(IniTest, RefusesNamesThatWouldNotReadBack) {
+  const Text loneLead = "lib\xFF";  // the header's "]" would pair with the last byte
+  const Text refusedSections[] = {loneLead, " ", "\t \x01"};
+  for (const Text& section : refusedSections) {
+    EXPECT_EQ(WriteIniValue(path, section, key, "v").error, kRefusedName) << section;
+  }
+  const Text refusedKeys[] = {"\x01", " \x02 ", "[x]", ";note", " k", "k\t"};
+  for (const Text& badKey : refusedKeys) {
+    EXPECT_EQ(WriteIniValue(path, "a", badKey, "v").error, kRefusedName) << badKey;
+  }
+  EXPECT_FALSE(store.Exists("reg.ini"));
+  ASSERT_TRUE(WriteIniValue(path, " a\x01", Text("\x01k"), "v"));  // inner low bytes are fine
+  EXPECT_EQ(ReadIniValue(path, " a\x01", Text("\x01k")), "v");
+}
+
+TEST_F(IniTest, BlankSectionsReadAsNothing) {
+  store.WriteFile("reg.ini", "[ ]\r\n" + key + "=blank\r\n[\t]\r\n" + key + "=tab\r\n");
+  EXPECT_EQ(ReadIniValue(path, " ", key, "dflt"), "");
+  EXPECT_EQ(ReadIniValue(path, "\t", key), "");
+  for (const IniSectionValue& entry : ReadIniSectionValues(path, key)) {
+    EXPECT_EQ(entry.value, "") << entry.section;
+  }
+}
+
+// A registry that exists but cannot be read is never replaced by a file of one section.
+TEST_F(IniTest, AnUnreadableFileIsNeverRewritten) {
+  store.MakeOversizedFile("huge.ini");
+  store.MakeFifo("pipe.ini");
+  EXPECT_EQ(WriteIniValue(store.Path("huge.ini"), "new", key, "v").error, kFileTooLarge);
+  EXPECT_EQ(WriteIniValue(store.Path("huge.ini"), "lib").error, kFileTooLarge);
+  EXPECT_EQ(std::filesystem::file_size(store.FsPath("huge.ini")), kMaxFileBytes + 1);
+  std::ifstream huge(store.FsPath("huge.ini"), std::ios::binary);
+  std::string head(7, '\0');
+  huge.read(head.data(), 7);
+  EXPECT_EQ(head, "[lib]\r\n");
+  EXPECT_EQ(WriteIniValue(store.Path("pipe.ini"), "new", key, "v").error, kNotRegularFile);
+  EXPECT_EQ(std::filesystem::status(store.FsPath("pipe.ini")).type(),
+            std::filesystem::file_type::fifo);
+  EXPECT_TRUE(ListIniSections(store.Path("pipe.ini")).empty());  // read without waiting
+}
+
 TEST_F(IniTest, LongValuesAreCutAtTheBufferWithoutSplittingACharacter) {
   Text value(kIniValueLimit - 1, 'a');
   value += "\xD6\xD0";  // a character straddling the limit
@@ -116,9 +161,9 @@ TEST_F(IniTest, LongValuesAreCutAtTheBufferWithoutSplittingACharacter) {
 
 TEST_F(IniTest, OneReadingGivesWhatTheSeparateReadsGive) {
   store.WriteFile("reg.ini", "[a]\r\nother=1\r\n[b]\r\n" + key + "=B\r\n[a]\r\n" + key +
-                                 "=late A\r\n[c]\r\n[]\r\n" + key + "=nameless\r\n[b]\r\n" +
-                                 key + "=second B\r\n[" + std::string(20, 'x') + "]\r\n" + key +
-                                 "=" + std::string(kIniValueLimit + 5, 'v') + "\r\n");
+                                 "=late A\r\n[c]\r\n[]\r\n" + key + "=nameless\r\n[b]\r\n" + key +
+                                 "=second B\r\n[" + std::string(20, 'x') + "]\r\n" + key + "=" +
+                                 std::string(kIniValueLimit + 5, 'v') + "\r\n");
   std::vector<IniSectionValue> together = ReadIniSectionValues(path, key);
   TextArray names = ListIniSections(path);
   ASSERT_EQ(together.size(), names.size());

@@ -1,8 +1,13 @@
 #include "store/resource_store.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "services/files.h"
 #include "support/temp_store.h"
@@ -63,19 +68,21 @@ TEST(LineRule, FilesAreTextUpToTheirFirstZeroByte) {
   store.WriteFile("a.txt", std::string("one\r\ntw\0o\r\nthree", 17));
   EXPECT_EQ(ResourceStore::ReadFileAsText(store.Path("a.txt")), "one\r\ntw");
   store.WriteFile("empty.txt", "");
-  EXPECT_TRUE(ResourceStore::SplitLines(ResourceStore::ReadFileAsText(store.Path("empty.txt"))).empty());
+  EXPECT_TRUE(
+      ResourceStore::SplitLines(ResourceStore::ReadFileAsText(store.Path("empty.txt"))).empty());
   EXPECT_EQ(ResourceStore::ReadFileAsText(store.Path("missing.txt")), "");
   EXPECT_EQ(ResourceStore::ReadFileAsText(Text()), "");
 }
 
 TEST(LibraryNames, OnlyNamesOfExactlyOneFolderInsideTheParent) {
   using R = ResourceStore;
+  // "\x81/" looks like one character, but the file system sees a byte and a separator.
   for (const Text& bad : {Text(), Text("."), Text(".."), Text("a/b"), Text("a\\b"), Text("/"),
-                          Text("a\0b", 3)}) {
+                          Text("a\0b", 3), Text("\x81/.."), Text("\x81/x"), Text("\x81\0", 2)}) {
     EXPECT_FALSE(R::IsValidLibraryName(bad)) << bad;
   }
-  for (const Text& good : {Text("abc"), Text(" a b "), Text("..."), Text(".x"), G("誠信"),
-                           G("新闻_1"), Text("a:b")}) {
+  for (const Text& good :
+       {Text("abc"), Text(" a b "), Text("..."), Text(".x"), G("誠信"), G("新闻_1"), Text("a:b")}) {
     EXPECT_TRUE(R::IsValidLibraryName(good)) << good;
   }
 }
@@ -105,6 +112,64 @@ TEST(LibraryFolders, DeletionStaysInsideTheParentAndNeverFollowsLinks) {
   EXPECT_EQ(ResourceStore::DeleteLibraryFolder(kSentence, "lib"), FolderRemoval::kRemoved);
   EXPECT_FALSE(store.Exists("句子库/lib"));
   EXPECT_EQ(store.ReadFile("precious/keep.txt"), "keep");
+}
+
+TEST(LibraryFolders, AHostileNameReachesNoFolderOutsideItsOwn) {
+  TempStore store;
+  store.WriteFile("句子库/lib/a.txt", "a");
+  store.MakeFolder("句子库/\x81");  // a library whose name is one lead byte
+  const Text escapes = "\x81/..";
+  EXPECT_EQ(ResourceStore::LibraryFolder(kSentence, escapes), "");
+  EXPECT_EQ(ResourceStore::DeleteLibraryFolder(kSentence, escapes), FolderRemoval::kRefused);
+  EXPECT_EQ(store.ReadFile("句子库/lib/a.txt"), "a");
+  EXPECT_EQ(ResourceStore::EnsureLibraryFolder(kSentence, "\x81/x").error, kRefusedName);
+  EXPECT_FALSE(store.Exists("句子库/\x81/x"));
+}
+
+// Two running copies of the program writing one registry keep every change of both.
+TEST(StoreLock, TwoProcessesWritingOneRegistryLoseNothing) {
+  TempStore store;
+  constexpr int kEach = 60;
+  auto writeTags = [](const char* prefix) {
+    for (int i = 0; i < kEach; ++i) {
+      const Text name = prefix + std::to_string(i);
+      if (!ResourceStore::WriteTag(kSentence, name, "{" + name + "}")) return false;
+    }
+    return true;
+  };
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) _exit(writeTags("child") ? 0 : 1);
+  const bool parentWrote = writeTags("parent");
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(parentWrote);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  const std::vector<LibraryRecord> records = ResourceStore::ListLibrariesWithTags(kSentence);
+  EXPECT_EQ(records.size(), 2u * kEach);
+  for (const LibraryRecord& record : records) EXPECT_EQ(record.tag, "{" + record.name + "}");
+}
+
+TEST(StoreLock, ChangesWaitForTheHolderAndNestWithinAThread) {
+  TempStore store;
+  std::atomic<bool> holding{false}, released{false};
+  std::thread holder([&] {
+    ResourceStore::UnderStoreLock([&] {
+      holding = true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+      released = true;
+      return FileStatus::Done();
+    });
+  });
+  while (!holding) std::this_thread::yield();
+  bool sawRelease = false;
+  ResourceStore::UnderStoreLock([&] {
+    sawRelease = released;
+    return ResourceStore::WriteTag(kSentence, "nested", "{n}");  // takes the lock again
+  });
+  holder.join();
+  EXPECT_TRUE(sawRelease);
+  EXPECT_EQ(ResourceStore::ReadTag(kSentence, "nested"), "{n}");
 }
 
 TEST(Sweep, RemovesLeftoversWhereverTheProgramWrites) {

@@ -1,6 +1,8 @@
 #include "support/temp_store.h"
 
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -9,6 +11,7 @@
 
 #include "services/encoding.h"
 #include "services/environment.h"
+#include "services/files.h"
 
 namespace wordloom::testing {
 
@@ -68,6 +71,25 @@ bool TempStore::Exists(std::string_view relativeUtf8) const {
 
 void TempStore::MakeFolder(std::string_view relativeUtf8) const {
   fs::create_directories(FsPath(relativeUtf8));
+}
+
+void TempStore::MakeFifo(std::string_view relativeUtf8) const {
+  const fs::path path = FsPath(relativeUtf8);
+  fs::create_directories(path.parent_path());
+  if (mkfifo(path.c_str(), 0666) != 0) throw std::runtime_error("mkfifo " + path.string());
+}
+
+void TempStore::MakeLink(std::string_view relativeUtf8, const std::string& target) const {
+  const fs::path path = FsPath(relativeUtf8);
+  fs::create_directories(path.parent_path());
+  fs::create_symlink(target, path);
+}
+
+void TempStore::MakeOversizedFile(std::string_view relativeUtf8) const {
+  WriteFile(relativeUtf8, "[lib]\r\n");
+  if (truncate(FsPath(relativeUtf8).c_str(), static_cast<off_t>(kMaxFileBytes + 1)) != 0) {
+    throw std::runtime_error("truncate " + FsPath(relativeUtf8));
+  }
 }
 
 void TempStore::RegisterLibrary(LibraryKind kind, std::string_view nameUtf8,

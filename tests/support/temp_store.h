@@ -33,6 +33,12 @@ class TempStore {
   bool Exists(std::string_view relativeUtf8) const;
   void MakeFolder(std::string_view relativeUtf8) const;
 
+  // Hostile entries a store can hold, for root as for anyone: a named pipe, a symbolic link
+  // (to a device, say), and a sparse file just over the read limit (no disk space used).
+  void MakeFifo(std::string_view relativeUtf8) const;
+  void MakeLink(std::string_view relativeUtf8, const std::string& target) const;
+  void MakeOversizedFile(std::string_view relativeUtf8) const;
+
   // Registers a library (UTF-8 name and tag) and creates its folder.
   void RegisterLibrary(LibraryKind kind, std::string_view nameUtf8, std::string_view tagUtf8) const;
   // Writes the lines (UTF-8) as one GBK file of the library, each followed by CR LF.

@@ -107,6 +107,22 @@ TEST_F(MainWindowTest, ADeletedTemplateGeneratesAnEmptyArticle) {
   EXPECT_EQ(output->toPlainText(), QString());
 }
 
+TEST_F(MainWindowTest, ARunawayArticleIsReportedAndTheButtonComesBack) {
+  std::string thousandfold = "ab=>";
+  for (int i = 0; i < 1000; ++i) thousandfold += "ab";
+  store.WriteFile("同义词库/grow.txt",
+                  thousandfold + "\r\n" + thousandfold + "\r\n" + thousandfold + "\r\n");
+  store.WriteGbkFile("模版/a.txt", "abababab");
+  Open();
+  output->setPlainText(QStringLiteral("earlier article"));
+  testing::ChooseComboEntry(combo, 1);
+  GenerateAndWait();
+  EXPECT_EQ(messages.Last().flags, ui::kWarning);
+  EXPECT_TRUE(messages.Last().text.contains(QStringLiteral("64 MB")))
+      << messages.Last().text.toStdString();
+  EXPECT_EQ(output->toPlainText(), QStringLiteral("earlier article"));
+}
+
 TEST_F(MainWindowTest, RefreshReturnsToThePromptAndKeepsTheChosenName) {
   store.WriteGbkFile("模版/a.txt", "A");
   Open();
@@ -167,7 +183,8 @@ TEST_F(MainWindowTest, StaysResponsiveWhileALongGenerationRuns) {
   // A template of 20,000 sentence tags over a library of 20,000 lines.
   store.RegisterLibrary(LibraryKind::kSentence, "big", "{S}");
   std::string lines;
-  for (int i = 0; i < 20000; ++i) lines += G("第") + std::to_string(i) + G("句话，内容足够长一些。") + "\r\n";
+  for (int i = 0; i < 20000; ++i)
+    lines += G("第") + std::to_string(i) + G("句话，内容足够长一些。") + "\r\n";
   store.WriteFile("句子库/big/a.txt", lines);
   std::string text;
   for (int i = 0; i < 20000; ++i) text += "<p>{S}</p>\r\n";

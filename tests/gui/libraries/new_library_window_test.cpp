@@ -161,6 +161,19 @@ TEST_P(NewLibraryWindowTest, FailedWritesAreReportedInsteadOfSuccess) {
   EXPECT_TRUE(Closed());
 }
 
+// A registry that exists but cannot be read (here: over the read limit, which fails for
+// root too) is never replaced by a one-section file, and the warning says why.
+TEST_P(NewLibraryWindowTest, AnUnreadableRegistryIsLeftAsItIsAndTheCauseNamed) {
+  store.MakeOversizedFile(K().registry);
+  Open();
+  Save(QStringLiteral("甲"), QStringLiteral("{A}"));
+  EXPECT_EQ(messages.Last().flags, ui::kWarning);
+  EXPECT_TRUE(messages.Last().text.contains(QStringLiteral("超过 256 MB")))
+      << messages.Last().text.toStdString();
+  EXPECT_EQ(fs::file_size(store.FsPath(K().registry)), kMaxFileBytes + 1);
+  EXPECT_FALSE(Closed());
+}
+
 INSTANTIATE_TEST_SUITE_P(BothKinds, NewLibraryWindowTest,
                          ::testing::Values(testing::kSentenceCase, testing::kKeywordCase),
                          testing::KindName);

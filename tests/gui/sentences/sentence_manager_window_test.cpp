@@ -1,12 +1,13 @@
 #include "sentences/sentence_manager_window.h"
 
+#include <filesystem>
+
 #include <sys/stat.h>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QPushButton>
 #include <QTableWidget>
-
 
 #include "app/main_window.h"
 #include "sentences/sentence_cell_editor.h"
@@ -261,6 +262,20 @@ TEST_F(SentenceManagerTest, AFailedWriteIsReportedAndTheCellShowsTheFile) {
   ASSERT_EQ(messages.Seen().size(), 1u);
   EXPECT_TRUE(messages.Last().text.contains(QStringLiteral("无法写入")));
   EXPECT_EQ(grid->CellText(2, 1), QStringLiteral("b"));
+}
+
+// A pipe in the file's place is never waited on: the edit is refused with the reason.
+TEST_F(SentenceManagerTest, AFileThatBecameAPipeIsReportedWithoutWaiting) {
+  OpenFile("a\r\nb\r\n");
+  std::filesystem::remove(store.FsPath("句子库/旅游/a.txt"));
+  store.MakeFifo("句子库/旅游/a.txt");
+  Edit(1, QStringLiteral("x"));
+  ASSERT_EQ(messages.Seen().size(), 1u);
+  EXPECT_TRUE(messages.Last().text.contains(QStringLiteral("不是普通文件")));
+  EXPECT_EQ(grid->CellText(1, 1), QStringLiteral("a"));
+  testing::DoubleClickItem(files, 0);  // opening it again warns too, and shows no lines
+  EXPECT_EQ(messages.Seen().size(), 2u);
+  EXPECT_EQ(grid->rowCount(), 1);
 }
 
 TEST_F(SentenceManagerTest, TheMainWindowButtonOpensItModally) {

@@ -132,6 +132,28 @@ TEST_F(TemplateManagerTest, TheLoadedTemplateCanBeDeletedAndWrittenAgain) {
   EXPECT_EQ(list->count(), 0);
 }
 
+// Another running copy of the program changed the file after it was loaded here.
+TEST_F(TemplateManagerTest, ASaveNeverOverwritesAChangeMadeElsewhere) {
+  store.WriteGbkFile("模版/A.txt", "mine");
+  Open();
+  Load("A.txt");
+  TypeAtEnd(QStringLiteral("!"));
+  store.WriteGbkFile("模版/A.txt", "theirs");
+  Save();
+  EXPECT_EQ(messages.Last().flags, ui::kWarning);
+  EXPECT_TRUE(messages.Last().text.contains(QStringLiteral("已在别处被修改")))
+      << messages.Last().text.toStdString();
+  EXPECT_EQ(store.ReadFile("模版/A.txt"), "theirs");
+
+  Load("A.txt");  // loaded afresh, the save goes through and a second save too
+  TypeAtEnd(QStringLiteral("!"));
+  Save();
+  TypeAtEnd(QStringLiteral("?"));
+  Save();
+  ExpectLast("保存成功！", ui::kOk);
+  EXPECT_EQ(store.ReadFile("模版/A.txt"), "theirs!?");
+}
+
 TEST_F(TemplateManagerTest, FailedSavesAndDeletionsAreReported) {
   store.WriteGbkFile("模版/A.txt", "a");
   store.WriteGbkFile("模版/B.txt", "b");
