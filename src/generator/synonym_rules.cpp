@@ -56,21 +56,33 @@ bool ApplyRule(Text& text, const SynonymRule& rule, PairSet& pairs, Text& scratc
       rule.replacement.size() > rule.find.size() ? rule.replacement.size() - rule.find.size() : 0;
   scratch.clear();
   scratch.reserve(text.size() + rule.replacement.size());
+  // Where the replacements went, as long as marking their pairs one by one is cheaper than
+  // marking the whole new text.
+  constexpr std::size_t kMaxSites = 4096;
   thread_local std::vector<std::size_t> sites;
   sites.clear();
+  bool manySites = false;
   std::size_t pos = 0;
   std::size_t grown = text.size();
   while (p != textscan::kNotFound) {
     grown += growth;
     if (grown > maxBytes) return false;
     scratch.append(text, pos, p - pos);
-    sites.push_back(scratch.size());
+    if (sites.size() < kMaxSites) {
+      sites.push_back(scratch.size());
+    } else {
+      manySites = true;
+    }
     scratch.append(rule.replacement);
     pos = p + rule.find.size();
     p = textscan::Find(text, rule.find, pos, false);
   }
   scratch.append(text, pos);
   text.swap(scratch);
+  if (manySites) {
+    pairs.Add(text, 0, text.size());
+    return true;
+  }
   for (std::size_t site : sites) {
     // The pairs inside the replacement and the two across its ends.
     pairs.Add(text, site > 0 ? site - 1 : 0, site + rule.replacement.size());
