@@ -7,6 +7,7 @@ packages=(
   g++ cmake ninja-build                 # compiler and build
   qt6-base-dev                          # windows, clipboard, network for the advertisement
   libgtest-dev libbenchmark-dev         # tests and benchmarks
+  clang-format git                      # the format check of the test script
   fonts-noto-cjk                        # Chinese glyphs on screen
   xvfb xauth imagemagick xdotool        # GUI tests and screenshots on a virtual display
   locales                               # collation in the user's locale

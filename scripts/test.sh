@@ -6,6 +6,9 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 
+# Every C++ file as the repository's .clang-format has it.
+scripts/check-format.sh
+
 # The core alone, without Qt, so the split between core and windows cannot rot.
 cmake -S . -B build-core -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DWORDLOOM_BUILD_GUI=OFF -DWORDLOOM_BUILD_TESTS=OFF >/dev/null

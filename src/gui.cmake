@@ -2,11 +2,27 @@
 find_package(Qt6 REQUIRED COMPONENTS Widgets Network)
 set(CMAKE_AUTOMOC ON)
 
-file(GLOB GUI_SOURCES CONFIGURE_DEPENDS
-  services/ui*.cpp services/ui*.h app/*.cpp app/*.h
-  libraries/*.cpp libraries/*.h templates/*.cpp templates/*.h sentences/*.cpp sentences/*.h)
-list(FILTER GUI_SOURCES EXCLUDE REGEX "app/main\\.cpp$")
-add_library(wordloom_gui STATIC ${GUI_SOURCES})
+add_library(wordloom_gui STATIC
+  services/ui.cpp services/ui.h
+  services/ui_controls.cpp services/ui_controls.h
+  services/ui_grid.cpp services/ui_grid.h
+  app/advertisement.cpp app/advertisement.h
+  app/main_window.cpp app/main_window.h
+  app/window_openers.cpp app/window_openers.h
+  libraries/library_form.cpp libraries/library_form.h
+  libraries/library_manager_window.cpp libraries/library_manager_window.h
+  libraries/library_messages.cpp libraries/library_messages.h
+  libraries/new_library_window.cpp libraries/new_library_window.h
+  templates/template_authoring_panel.cpp templates/template_authoring_panel.h
+  templates/template_box.cpp templates/template_box.h
+  templates/template_editor_window.cpp templates/template_editor_window.h
+  templates/template_file_messages.cpp templates/template_file_messages.h
+  templates/template_file_text.cpp templates/template_file_text.h
+  templates/template_manager_window.cpp templates/template_manager_window.h
+  templates/template_snippets.cpp templates/template_snippets.h
+  sentences/sentence_cell_editor.cpp sentences/sentence_cell_editor.h
+  sentences/sentence_manager_window.cpp sentences/sentence_manager_window.h
+)
 target_link_libraries(wordloom_gui PUBLIC wordloom_core Qt6::Widgets Qt6::Network)
 
 add_executable(wordloom app/main.cpp)

@@ -14,6 +14,7 @@
 #include "generator/article_generator.h"
 #include "services/random.h"
 #include "services/ui.h"
+#include "services/ui_controls.h"
 #include "store/resource_store.h"
 #include "store/store_names.h"
 #include "util/file_listing.h"
@@ -21,7 +22,6 @@
 namespace wordloom {
 namespace {
 
-MainWindow* gInstance = nullptr;
 std::atomic<int> gRunningGenerations{0};
 
 const QString& TemplatePrompt() {
@@ -29,22 +29,11 @@ const QString& TemplatePrompt() {
   return prompt;
 }
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, int x, int y,
-                        int w, int h) {
-  auto* button = new QPushButton(caption, parent);
-  button->setObjectName(QString::fromUtf8(name));
-  button->setGeometry(x, y, w, h);
-  return button;
-}
-
 }  // namespace
 
 int RunningGenerations() { return gRunningGenerations.load(); }
 
-MainWindow* MainWindow::Instance() { return gInstance; }
-
 MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
-  gInstance = this;
   setObjectName(QStringLiteral("MainWindow"));
   setWindowTitle(QStringLiteral("Wordloom V1.0"));
   setFixedSize(689, 485);
@@ -76,7 +65,7 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
       {"按钮_管理文章模版", "管理文章模版", 231, &OpenTemplateManagerWindow},
   };
   for (const Opener& o : openers) {
-    QPushButton* b = MakeButton(group, o.name, QString::fromUtf8(o.caption), 8, o.y, 96, 32);
+    QPushButton* b = ui::MakeButton(group, o.name, QString::fromUtf8(o.caption), {8, o.y, 96, 32});
     connect(b, &QPushButton::clicked, this, [this, open = o.open] { open(this); });
   }
 
@@ -85,7 +74,8 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
   templateList_->setGeometry(572, 288, 114, 20);
   connect(templateList_, &QComboBox::activated, this, &MainWindow::TemplateChosen);
 
-  generateButton_ = MakeButton(this, "按钮_生成文章", QStringLiteral("开始生成文章"), 571, 313, 114, 49);
+  generateButton_ =
+      ui::MakeButton(this, "按钮_生成文章", QStringLiteral("开始生成文章"), {571, 313, 114, 49});
   connect(generateButton_, &QPushButton::clicked, this, &MainWindow::StartGeneration);
 
   advertisement_ = new AdvertisementView(this);
@@ -93,10 +83,6 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
   advertisement_->setGeometry(3, 367, 685, 115);
 
   FillTemplateList();
-}
-
-MainWindow::~MainWindow() {
-  if (gInstance == this) gInstance = nullptr;
 }
 
 void MainWindow::FillTemplateList() {
@@ -126,8 +112,7 @@ void MainWindow::StartGeneration() {
   if (!ui::StartThread([this] { GenerationWorker(); })) {
     --gRunningGenerations;
     generateButton_->setEnabled(true);
-    ui::ShowMessage(QStringLiteral("无法启动生成文章的线程，请稍后再试。"), ui::kWarning,
-                    QStringLiteral("警告"));
+    ui::Warn(QStringLiteral("无法启动生成文章的线程，请稍后再试。"));
   }
 }
 
@@ -144,7 +129,7 @@ void MainWindow::GenerationWorker() {
     name = selectedTemplateName_;
   });
   if (selected <= 0) {
-    ui::ShowMessage(QStringLiteral("请选择文章模版"), ui::kWarning, QStringLiteral("警告"));
+    ui::Warn(QStringLiteral("请选择文章模版"));
   } else {
     const std::optional<Text> article =
         generator.TryGenerate(ResourceStore::ReadFileAsText(ResourceStore::TemplatePath(name)));
@@ -154,11 +139,10 @@ void MainWindow::GenerationWorker() {
         if (window) output_->setPlainText(shown);
       });
     } else {
-      ui::ShowMessage(QStringLiteral("文章超过了 %1 MB 的上限，已停止生成。请检查句子库和关键词库的"
-                                     "句子中是否含有后面的库的调用标签（层层展开会使文章成倍增长），"
-                                     "以及同义词规则是否会使文章不断变长。")
-                          .arg(kMaxArticleBytes >> 20),
-                      ui::kWarning, QStringLiteral("警告"));
+      ui::Warn(QStringLiteral("文章超过了 %1 MB 的上限，已停止生成。请检查句子库和关键词库的"
+                              "句子中是否含有后面的库的调用标签（层层展开会使文章成倍增长），"
+                              "以及同义词规则是否会使文章不断变长。")
+                   .arg(kMaxArticleBytes >> 20));
     }
   }
   ui::RunOnUiThread([&] {
@@ -169,7 +153,7 @@ void MainWindow::GenerationWorker() {
 
 void MainWindow::CopyArticle() {
   ui::CopyTextToClipboard(output_->toPlainText());
-  ui::ShowMessage(QStringLiteral("复制成功"), ui::kOk, QStringLiteral("提示"));
+  ui::Inform(QStringLiteral("复制成功"));
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -18,13 +18,9 @@ class MainWindow : public QWidget {
 
  public:
   explicit MainWindow(QWidget* parent = nullptr);
-  ~MainWindow() override;
 
   // Rebuilds the template list; the selection returns to the prompt entry.
   void RefreshTemplateList();
-
-  // The running main window, for the windows that ask it to rebuild its list.
-  static MainWindow* Instance();
 
   const TextArray& TemplateFileList() const { return templateFileList_; }
   const Text& SelectedTemplateName() const { return selectedTemplateName_; }

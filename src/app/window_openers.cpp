@@ -1,5 +1,6 @@
 #include "app/window_openers.h"
 
+#include "app/main_window.h"
 #include "libraries/library_manager_window.h"
 #include "libraries/new_library_window.h"
 #include "sentences/sentence_manager_window.h"
@@ -16,6 +17,17 @@ void Open(QWidget* parent) {
   ui::OpenWindowModal(new Window(parent));
 }
 
+// A template window tells when it wrote or deleted a template; the main window over it
+// then rebuilds its list.
+template <typename Window>
+void OpenTemplateWindow(QWidget* parent) {
+  auto* window = new Window(parent);
+  if (auto* main = qobject_cast<MainWindow*>(parent)) {
+    QObject::connect(window, &Window::TemplatesChanged, main, &MainWindow::RefreshTemplateList);
+  }
+  ui::OpenWindowModal(window);
+}
+
 }  // namespace
 
 void OpenNewSentenceLibraryWindow(QWidget* parent) { Open<NewSentenceLibraryWindow>(parent); }
@@ -23,11 +35,11 @@ void OpenSentenceLibraryManagerWindow(QWidget* parent) {
   Open<SentenceLibraryManagerWindow>(parent);
 }
 void OpenNewKeywordLibraryWindow(QWidget* parent) { Open<NewKeywordLibraryWindow>(parent); }
-void OpenKeywordLibraryManagerWindow(QWidget* parent) {
-  Open<KeywordLibraryManagerWindow>(parent);
-}
+void OpenKeywordLibraryManagerWindow(QWidget* parent) { Open<KeywordLibraryManagerWindow>(parent); }
 void OpenSentenceManagerWindow(QWidget* parent) { Open<SentenceManagerWindow>(parent); }
-void OpenTemplateEditorWindow(QWidget* parent) { Open<TemplateEditorWindow>(parent); }
-void OpenTemplateManagerWindow(QWidget* parent) { Open<TemplateManagerWindow>(parent); }
+void OpenTemplateEditorWindow(QWidget* parent) { OpenTemplateWindow<TemplateEditorWindow>(parent); }
+void OpenTemplateManagerWindow(QWidget* parent) {
+  OpenTemplateWindow<TemplateManagerWindow>(parent);
+}
 
 }  // namespace wordloom

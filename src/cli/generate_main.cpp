@@ -1,6 +1,5 @@
 // wordloom-generate: expands a template into articles without a window, for batches,
 // scripts and measurements on the same core the main window uses.
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -29,15 +28,6 @@ void Complain(const std::string& message) {
   std::fprintf(stderr, "wordloom-generate: %s\n", message.c_str());
 }
 
-enum class Kind { kMissing, kFolder, kFile, kOther };
-
-Kind KindOf(const Text& path) {
-  struct stat st {};
-  if (::stat(TextToFileSystem(path).c_str(), &st) != 0) return Kind::kMissing;
-  if (S_ISDIR(st.st_mode)) return Kind::kFolder;
-  return S_ISREG(st.st_mode) ? Kind::kFile : Kind::kOther;
-}
-
 bool EndsWith(const Text& text, std::string_view end) {
   return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
@@ -46,11 +36,12 @@ bool EndsWith(const Text& text, std::string_view end) {
 // name in the template folder, where a missing ".txt" is added.
 Text ResolveTemplate(const std::string& argument) {
   const Text text = FileSystemToText(argument);
-  if (argument.find('/') != std::string::npos || KindOf(text) != Kind::kMissing) return text;
+  if (argument.find('/') != std::string::npos || KindOfPath(text) != PathKind::kMissing)
+    return text;
   const Text path = ResourceStore::TemplatePath(text);
-  if (KindOf(path) == Kind::kMissing && !EndsWith(text, ".txt")) {
+  if (KindOfPath(path) == PathKind::kMissing && !EndsWith(text, ".txt")) {
     const Text withExtension = ResourceStore::TemplatePath(text + ".txt");
-    if (KindOf(withExtension) != Kind::kMissing) return withExtension;
+    if (KindOfPath(withExtension) != PathKind::kMissing) return withExtension;
   }
   return path;
 }
@@ -96,22 +87,22 @@ int Run(const GenerateOptions& options) {
   // Everything that can stop the run is checked before anything is written.
   if (options.runDirectory) {
     const Text folder = FileSystemToText(*options.runDirectory);
-    if (KindOf(folder) != Kind::kFolder) {
+    if (KindOfPath(folder) != PathKind::kFolder) {
       Complain("run directory not found: " + *options.runDirectory);
       return kFailure;
     }
     OverrideRunDirectory(folder);
-  } else if (KindOf(GetRunDirectory()) != Kind::kFolder) {
+  } else if (KindOfPath(GetRunDirectory()) != PathKind::kFolder) {
     Complain("run directory not found: " + TextToFileSystem(GetRunDirectory()));
     return kFailure;
   }
 
   const Text templatePath = ResolveTemplate(options.templateArgument);
   const std::string templateShown = TextToFileSystem(templatePath);
-  switch (KindOf(templatePath)) {
-    case Kind::kFile:
+  switch (KindOfPath(templatePath)) {
+    case PathKind::kFile:
       break;
-    case Kind::kMissing:
+    case PathKind::kMissing:
       Complain("template not found: " + templateShown);
       return kFailure;
     default:
@@ -125,8 +116,8 @@ int Run(const GenerateOptions& options) {
     return kFailure;
   }
   if (options.outFolder) {
-    const Kind kind = KindOf(FileSystemToText(*options.outFolder));
-    if (kind != Kind::kMissing && kind != Kind::kFolder) {
+    const PathKind kind = KindOfPath(FileSystemToText(*options.outFolder));
+    if (kind != PathKind::kMissing && kind != PathKind::kFolder) {
       Complain("output folder is not a folder: " + *options.outFolder);
       return kFailure;
     }

@@ -95,7 +95,8 @@ Text ArticleGenerator::ApplySynonyms(Text text) {
 }
 
 bool ArticleGenerator::ExpandSentences(Text& text) {
-  for (const LibraryRecord& library : ResourceStore::ListLibrariesWithTags(LibraryKind::kSentence)) {
+  for (const LibraryRecord& library :
+       ResourceStore::ListLibrariesWithTags(LibraryKind::kSentence)) {
     const std::size_t n = CountOccurrences(text, library.tag, false);
     if (n == 0) continue;
     // Every counted occurrence costs a draw, also when letter case keeps it from being
@@ -119,8 +120,7 @@ bool ArticleGenerator::ExpandKeywords(Text& text) {
         DrawLines(ResourceStore::LibraryFolder(LibraryKind::kKeyword, library.name), 1);
     const std::size_t n = CountOccurrences(text, library.tag, false);
     if (!ReplaceFirstRepeatedly(
-            text, library.tag, n, [&](std::size_t) { return keyword.Line(0); },
-            kMaxArticleBytes)) {
+            text, library.tag, n, [&](std::size_t) { return keyword.Line(0); }, kMaxArticleBytes)) {
       return false;
     }
   }
@@ -131,7 +131,8 @@ bool ArticleGenerator::Synonyms(Text& text) {
   std::shared_ptr<const TextArray> files =
       DrawCache::Instance().Files(ResourceStore::SynonymFolder());
   std::vector<const std::vector<SynonymRule>*> ruleLists;
-  for (const Text& file : *files) ruleLists.push_back(&RulesOf(file, DrawCache::Instance().Lines(file)));
+  for (const Text& file : *files)
+    ruleLists.push_back(&RulesOf(file, DrawCache::Instance().Lines(file)));
   return ApplyRules(text, ruleLists, kMaxArticleBytes);
 }
 

@@ -8,6 +8,8 @@
 #include <thread>
 
 #include "services/change_epoch.h"
+#include "services/encoding.h"
+#include "services/files.h"
 
 namespace wordloom {
 namespace {
@@ -15,12 +17,6 @@ namespace {
 constexpr std::uint32_t kWatchMask = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO |
                                      IN_MODIFY | IN_CLOSE_WRITE | IN_ATTRIB | IN_DELETE_SELF |
                                      IN_MOVE_SELF;
-
-std::string ParentFolder(const std::string& folder) {
-  std::size_t slash = folder.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? std::string("/") : folder.substr(0, slash);
-}
 
 }  // namespace
 
@@ -32,15 +28,16 @@ ChangeMonitor& ChangeMonitor::Instance() {
 
 ChangeMonitor::ChangeMonitor() : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {}
 
-bool ChangeMonitor::Watch(const std::string& fsFolder) {
+bool ChangeMonitor::Watch(const Text& folder) {
   if (fd_ < 0) return false;
+  const std::string fsFolder = TextToFileSystem(folder);
   std::lock_guard lock(mutex_);
   if (watchByPath_.count(fsFolder) != 0) return true;
   int wd = inotify_add_watch(fd_, fsFolder.c_str(), kWatchMask | IN_ONLYDIR);
   if (wd < 0) return false;
   watchByPath_[fsFolder] = wd;
   pathByWatch_[wd] = fsFolder;
-  const std::string parent = ParentFolder(fsFolder);
+  const std::string parent = TextToFileSystem(ParentFolder(folder));
   if (watchByPath_.count(parent) == 0) {
     int pwd = inotify_add_watch(fd_, parent.c_str(), kWatchMask | IN_ONLYDIR);
     if (pwd >= 0) {

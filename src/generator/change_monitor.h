@@ -7,6 +7,8 @@
 #include <string>
 #include <unordered_map>
 
+#include "services/text.h"
+
 namespace wordloom {
 
 class ChangeMonitor {
@@ -15,7 +17,7 @@ class ChangeMonitor {
 
   // Watches the folder (and its parent, which sees the folder replaced). False when
   // notifications are unavailable for it: the caller must then check identities itself.
-  bool Watch(const std::string& fsFolder);
+  bool Watch(const Text& folder);
 
   // Takes in every notification the kernel holds now. After it returns, every change that
   // was complete before the call has moved the change epoch.

@@ -1,10 +1,9 @@
 #include "generator/draw_cache.h"
 
-#include <sys/stat.h>
-
 #include "generator/change_monitor.h"
 #include "services/change_epoch.h"
-#include "services/encoding.h"
+#include "services/files.h"
+#include "store/line_rule.h"
 #include "store/resource_store.h"
 #include "store/store_names.h"
 #include "util/file_listing.h"
@@ -15,32 +14,14 @@ namespace {
 // Beyond this many bytes of file contents the cache starts afresh.
 constexpr std::size_t kMaxCachedBytes = std::size_t{256} << 20;
 
-std::string FolderOf(const std::string& path) {
-  std::size_t slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
-
-bool IsSymbolicLink(const std::string& fsPath) {
-  struct stat st {};
-  return lstat(fsPath.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
-}
-
 std::shared_ptr<LineIndex> ReadLines(const Text& path) {
   auto index = std::make_shared<LineIndex>();
   index->content = ResourceStore::ReadFileAsText(path);
-  // The line rule (CR LF at character boundaries, no empty last line), kept as offsets.
-  const Text& text = index->content;
-  std::size_t start = 0;
-  for (std::size_t p = textscan::Find(text, "\r\n", 0, false); p != textscan::kNotFound;
-       p = textscan::Find(text, "\r\n", start, false)) {
-    index->lines.emplace_back(static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(p - start));
-    start = p + 2;
-  }
-  if (start < text.size()) {
-    index->lines.emplace_back(static_cast<std::uint32_t>(start),
-                              static_cast<std::uint32_t>(text.size() - start));
-  }
+  // Kept as offsets: files are read up to kMaxFileBytes, far below 4 GiB.
+  ForEachLineSpan(index->content, EmptyLastLine::kNoLine, [&](std::size_t begin, std::size_t end) {
+    index->lines.emplace_back(static_cast<std::uint32_t>(begin),
+                              static_cast<std::uint32_t>(end - begin));
+  });
   return index;
 }
 
@@ -70,7 +51,7 @@ std::shared_ptr<const TextArray> DrawCache::Files(const Text& folder) {
   // The epoch is taken before the watch and the listing: a change during them is not lost.
   Entry<TextArray> entry;
   entry.epoch = CurrentChangeEpoch();
-  entry.checkIdentity = !ChangeMonitor::Instance().Watch(TextToFileSystem(folder));
+  entry.checkIdentity = !ChangeMonitor::Instance().Watch(folder);
   if (entry.checkIdentity) entry.identity = IdentifyFile(folder);
   auto files = std::make_shared<TextArray>();
   EnumerateFiles(folder, names::TextFilePattern(), *files, true, false);
@@ -84,9 +65,9 @@ std::shared_ptr<const LineIndex> DrawCache::Lines(const Text& path) {
   if (auto cached = Usable(files_, path)) return cached;
   Entry<LineIndex> entry;
   entry.epoch = CurrentChangeEpoch();
-  const std::string fsPath = TextToFileSystem(path);
   // A link's target changes without a notification in this folder.
-  entry.checkIdentity = !ChangeMonitor::Instance().Watch(FolderOf(fsPath)) || IsSymbolicLink(fsPath);
+  entry.checkIdentity =
+      !ChangeMonitor::Instance().Watch(ParentFolder(path)) || IsSymbolicLink(path);
   if (entry.checkIdentity) entry.identity = IdentifyFile(path);
   std::shared_ptr<LineIndex> index = ReadLines(path);
   entry.value = index;

@@ -88,8 +88,8 @@ std::optional<std::size_t> ReplaceFirstRepeatedly(
     const std::function<std::string_view(std::size_t)>& replacement, std::size_t maxBytes) {
   if (count == 0) return 0;
   ExpandingText work(std::move(text));
-  std::size_t from = 0;    // where the next search starts
-  std::size_t known = 0;   // a character boundary at or before it
+  std::size_t from = 0;   // where the next search starts
+  std::size_t known = 0;  // a character boundary at or before it
   std::optional<std::size_t> asked = count;
   for (std::size_t i = 0; i < count; ++i) {
     if (from < known) {

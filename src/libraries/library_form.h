@@ -25,9 +25,6 @@ struct LibraryForm {
 // Lays out the hint, both labels and both boxes; the windows differ only in the boxes' width.
 LibraryForm BuildLibraryForm(QDialog* window, LibraryKind kind, int boxWidth);
 
-QPushButton* AddButton(QWidget* window, const char* designName, const QString& caption,
-                       const QRect& geometry);
-
 struct LibraryInput {
   Text name;
   Text tag;

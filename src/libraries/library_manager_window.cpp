@@ -12,6 +12,7 @@
 #include "libraries/library_messages.h"
 #include "services/files.h"
 #include "services/ui.h"
+#include "services/ui_controls.h"
 
 namespace wordloom {
 namespace {
@@ -108,12 +109,12 @@ LibraryManagerWindow::LibraryManagerWindow(LibraryKind kind, QWidget* parent)
   form_ = libraries::BuildLibraryForm(this, kind, 412);
   list_ = BuildList(this, design);
   list_->viewport()->installEventFilter(this);
-  QPushButton* remove = libraries::AddButton(this, design.deleteButtonName, design.deleteCaption,
-                                             QRect(3, 477, design.deleteWidth, 30));
+  QPushButton* remove = ui::MakeButton(this, design.deleteButtonName, design.deleteCaption,
+                                       QRect(3, 477, design.deleteWidth, 30));
   QPushButton* clear =
-      libraries::AddButton(this, "按钮_清空", QStringLiteral("清空"), QRect(306, 477, 80, 30));
+      ui::MakeButton(this, "按钮_清空", QStringLiteral("清空"), QRect(306, 477, 80, 30));
   QPushButton* save =
-      libraries::AddButton(this, "按钮_保存", QStringLiteral("保存"), QRect(399, 477, 80, 30));
+      ui::MakeButton(this, "按钮_保存", QStringLiteral("保存"), QRect(399, 477, 80, 30));
   connect(remove, &QPushButton::clicked, this, &LibraryManagerWindow::DeleteSelectedLibrary);
   connect(clear, &QPushButton::clicked, this, &LibraryManagerWindow::ClearTagBox);
   connect(save, &QPushButton::clicked, this, &LibraryManagerWindow::SaveLibraryEdit);

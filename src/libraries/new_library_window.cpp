@@ -6,6 +6,7 @@
 #include "libraries/library_messages.h"
 #include "services/files.h"
 #include "services/ui.h"
+#include "services/ui_controls.h"
 
 namespace wordloom {
 namespace {
@@ -64,9 +65,9 @@ NewLibraryWindow::NewLibraryWindow(LibraryKind kind, QWidget* parent)
   form_ = libraries::BuildLibraryForm(this, kind, 300);
   form_.tagBox->setText(texts.exampleTag);
   QPushButton* clear =
-      libraries::AddButton(this, "按钮_清空", QStringLiteral("清空"), QRect(185, 123, 80, 30));
+      ui::MakeButton(this, "按钮_清空", QStringLiteral("清空"), QRect(185, 123, 80, 30));
   QPushButton* save =
-      libraries::AddButton(this, "按钮_保存", QStringLiteral("保存"), QRect(285, 123, 80, 30));
+      ui::MakeButton(this, "按钮_保存", QStringLiteral("保存"), QRect(285, 123, 80, 30));
   connect(clear, &QPushButton::clicked, this, &NewLibraryWindow::ClearNewLibraryForm);
   connect(save, &QPushButton::clicked, this, &NewLibraryWindow::SaveNewLibrary);
 }

@@ -4,11 +4,12 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "sentences/line_replacement.h"
 #include "sentences/sentence_cell_editor.h"
 #include "services/files.h"
 #include "services/ui.h"
+#include "services/ui_controls.h"
 #include "services/ui_grid.h"
+#include "store/line_replacement.h"
 #include "store/resource_store.h"
 #include "store/store_names.h"
 #include "util/file_listing.h"
@@ -19,13 +20,6 @@ namespace {
 constexpr int kNumberColumn = 0;
 constexpr int kSentenceColumn = 1;
 
-template <typename Control>
-Control* Place(Control* control, const char* designName, int x, int y, int w, int h) {
-  control->setObjectName(QString::fromUtf8(designName));
-  control->setGeometry(x, y, w, h);
-  return control;
-}
-
 }  // namespace
 
 SentenceManagerWindow::SentenceManagerWindow(QWidget* parent) : QDialog(parent) {
@@ -34,28 +28,28 @@ SentenceManagerWindow::SentenceManagerWindow(QWidget* parent) : QDialog(parent) 
   setFixedSize(1089, 541);
   move(50, 50);
 
-  libraryCombo_ = Place(new QComboBox(this), "组合框_句子库", 4, 21, 160, 20);
+  libraryCombo_ = ui::Place(new QComboBox(this), "组合框_句子库", {4, 21, 160, 20});
   connect(libraryCombo_, &QComboBox::activated, this, &SentenceManagerWindow::ShowLibraryFiles);
 
-  fileList_ = Place(new QListWidget(this), "列表框_句子文件", 4, 44, 160, 428);
+  fileList_ = ui::Place(new QListWidget(this), "列表框_句子文件", {4, 44, 160, 428});
   connect(fileList_, &QListWidget::itemDoubleClicked, this,
           &SentenceManagerWindow::OpenSentenceFile);
 
-  grid_ = Place(new ui::Grid(2, this), "高级表格_句子列表", 168, 21, 912, 452);
+  grid_ = ui::Place(new ui::Grid(2, this), "高级表格_句子列表", {168, 21, 912, 452});
   UseSentenceCellEditors(grid_);
   connect(grid_, &ui::Grid::EditBegins, this, &SentenceManagerWindow::RememberCellText);
   connect(grid_, &ui::Grid::EditEnded, this, &SentenceManagerWindow::SaveEditedSentence);
 
   // Every edit is saved when it ends; the two buttons are there as the design has them.
-  Place(new QPushButton(QStringLiteral("保存句子"), this), "保存句子1", 4, 474, 84, 36);
-  Place(new QPushButton(QStringLiteral("保存句子"), this), "保存句子", 624, 474, 96, 36);
+  ui::MakeButton(this, "保存句子1", QStringLiteral("保存句子"), {4, 474, 84, 36});
+  ui::MakeButton(this, "保存句子", QStringLiteral("保存句子"), {624, 474, 96, 36});
 
   InitSentenceManager();
 }
 
 void SentenceManagerWindow::InitSentenceManager() {
-  grid_->SetColumnWidth(kNumberColumn, 52);
-  grid_->SetColumnWidth(kSentenceColumn, 870);
+  grid_->setColumnWidth(kNumberColumn, 52);
+  grid_->setColumnWidth(kSentenceColumn, 870);
   grid_->SetCellText(0, kNumberColumn, QStringLiteral("序号"));
   grid_->SetCellText(0, kSentenceColumn, QStringLiteral("句子"));
   grid_->SetAlignment(0, 0, 1, 1, ui::kAlignCentre);
@@ -106,7 +100,7 @@ void SentenceManagerWindow::OpenSentenceFile() {
   grid_->RemoveDataRows();
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const int row = static_cast<int>(i) + 1;
-    grid_->InsertRow(QString::number(row));
+    grid_->InsertDataRow(QString::number(row));
     grid_->SetCellText(row, kSentenceColumn, ui::Display(lines[i]));
   }
   grid_->SetAlignment(1, kSentenceColumn, grid_->rowCount() - 1, kSentenceColumn, ui::kAlignLeft);
@@ -114,8 +108,8 @@ void SentenceManagerWindow::OpenSentenceFile() {
 }
 
 void SentenceManagerWindow::RememberCellText() {
-  editedRow_ = grid_->CurrentRow();
-  editedColumn_ = grid_->CurrentColumn();
+  editedRow_ = grid_->currentRow();
+  editedColumn_ = grid_->currentColumn();
   cellTextBeforeEdit_ = grid_->CellText(editedRow_, editedColumn_);
 }
 

@@ -10,7 +10,7 @@
 namespace wordloom {
 namespace {
 
-constexpr char16_t kEscapeBase = 0xDC00;  // byte b (0x80..0xFF) is carried as U+DC00 + b
+constexpr char16_t kEscapeBase = 0xDC00;            // byte b (0x80..0xFF) is carried as U+DC00 + b
 constexpr std::uint32_t kFourByteBmpCount = 39420;  // GB18030 four-byte codes of the BMP
 constexpr std::uint32_t kPrivateBase = kFourByteBmpCount;  // unassigned range, ours
 constexpr std::uint32_t kSupplementaryBase = 189000;       // linear index of 90 30 81 30
@@ -46,7 +46,7 @@ char16_t FromUtf16Unit(const std::string& s) {
 // Code page 936, built once from the C library's table and checked in both directions, so
 // a byte pair is decoded only when its character encodes back to the very same pair.
 struct Cp936Tables {
-  std::array<char16_t, 65536> pair{};       // (lead << 8 | trail) -> character, 0 = none
+  std::array<char16_t, 65536> pair{};         // (lead << 8 | trail) -> character, 0 = none
   std::array<std::uint16_t, 65536> encode{};  // character -> bytes (< 0x100: one byte), 0 = none
   char16_t byte80 = 0;                        // the one-byte character 0x80, if any
 
@@ -102,8 +102,8 @@ struct FourByteTables {
       std::string g = Convert(fromUnicode, Utf16Unit(static_cast<char16_t>(c)));
       if (g.size() != 4) continue;
       auto b = [&](int i) { return static_cast<std::uint32_t>(static_cast<unsigned char>(g[i])); };
-      std::uint32_t linear = (((b(0) - 0x81) * 10 + (b(1) - 0x30)) * 126 + (b(2) - 0x81)) * 10 +
-                             (b(3) - 0x30);
+      std::uint32_t linear =
+          (((b(0) - 0x81) * 10 + (b(1) - 0x30)) * 126 + (b(2) - 0x81)) * 10 + (b(3) - 0x30);
       if (linear >= kFourByteBmpCount || linearToChar[linear] != 0) continue;
       linearToChar[linear] = static_cast<char16_t>(c);
       charToLinear[c] = linear;
@@ -131,7 +131,9 @@ void AppendLinear(Text& out, std::uint32_t linear) {
 
 bool IsFourByteAt(std::string_view t, std::size_t i, std::uint32_t& linear) {
   if (i + 3 >= t.size()) return false;
-  auto b = [&](std::size_t k) { return static_cast<std::uint32_t>(static_cast<unsigned char>(t[i + k])); };
+  auto b = [&](std::size_t k) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(t[i + k]));
+  };
   if (b(0) < 0x81 || b(0) > 0xFE || b(1) < 0x30 || b(1) > 0x39 || b(2) < 0x81 || b(2) > 0xFE ||
       b(3) < 0x30 || b(3) > 0x39) {
     return false;

@@ -201,10 +201,22 @@ bool PathExists(const Text& path) {
   return !path.empty() && lstat(FsPath(path).c_str(), &st) == 0;
 }
 
-bool IsDirectory(const Text& path) {
+bool IsDirectory(const Text& path) { return KindOfPath(path) == PathKind::kFolder; }
+
+bool IsSymbolicLink(const Text& path) {
   struct stat st {};
-  return !path.empty() && stat(FsPath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  return !path.empty() && lstat(FsPath(path).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
+
+PathKind KindOfPath(const Text& path) {
+  struct stat st {};
+  if (path.empty() || ::stat(FsPath(path).c_str(), &st) != 0) return PathKind::kMissing;
+  if (S_ISDIR(st.st_mode)) return PathKind::kFolder;
+  return S_ISREG(st.st_mode) ? PathKind::kFile : PathKind::kOther;
+}
+
+// "/" is below 0x40, so it is never the second byte of a character: a byte search is safe.
+Text ParentFolder(const Text& path) { return FileSystemToText(ParentOf(FsPath(path))); }
 
 // Every change this program makes moves the change epoch afterwards, so caches of file
 // contents see it at their next use.
@@ -224,7 +236,9 @@ FileStatus RemoveFile(const Text& path) {
   return removed ? FileStatus::Done() : FileStatus::Failed(error);
 }
 
-bool RemoveEntryAt(int dirFd, const char* name) {
+// Deletes what is inside the open folder `dirFd` under `name` (a folder tree or a single
+// entry), without following links. Entries that cannot be deleted stay; false then.
+static bool RemoveEntryAt(int dirFd, const char* name) {
   struct stat st {};
   if (fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
   if (!S_ISDIR(st.st_mode)) {
@@ -250,6 +264,24 @@ bool RemoveEntryAt(int dirFd, const char* name) {
   bool removed = unlinkat(dirFd, name, AT_REMOVEDIR) == 0;
   BumpChangeEpoch();
   return removed && complete;
+}
+
+FolderRemoval RemoveChildFolder(const Text& parent, const Text& name) {
+  const int parentFd = ::open(FsPath(parent).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (parentFd < 0) return FolderRemoval::kNothingThere;
+  const std::string entry = FsPath(name);
+  struct stat st {};
+  FolderRemoval result;
+  if (fstatat(parentFd, entry.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    result = FolderRemoval::kNothingThere;
+  } else if (!S_ISDIR(st.st_mode)) {
+    result = FolderRemoval::kRefused;  // a link or a file is not the folder
+  } else {
+    result = RemoveEntryAt(parentFd, entry.c_str()) ? FolderRemoval::kRemoved
+                                                    : FolderRemoval::kIncomplete;
+  }
+  ::close(parentFd);
+  return result;
 }
 
 bool RemoveDirectoryTree(const Text& path) {

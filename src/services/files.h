@@ -63,6 +63,14 @@ inline FileStatus WriteFileBytes(const Text& path, std::string_view bytes) {
 
 bool PathExists(const Text& path);
 bool IsDirectory(const Text& path);
+bool IsSymbolicLink(const Text& path);
+
+// What a path names, following links.
+enum class PathKind { kMissing, kFolder, kFile, kOther };
+PathKind KindOfPath(const Text& path);
+
+// The folder that holds the path ("." for a bare name, "/" for a name at the root).
+Text ParentFolder(const Text& path);
 // Creates one folder level; EEXIST when something is there already, ENOENT when the
 // parent is missing.
 FileStatus MakeDirectory(const Text& path);
@@ -73,9 +81,18 @@ FileStatus RemoveFile(const Text& path);
 // when the folder itself was removed.
 bool RemoveDirectoryTree(const Text& path);
 
-// Deletes what is inside the open folder `dirFd` under `name` (a folder tree or a single
-// entry), without following links. Entries that cannot be deleted stay; false then.
-bool RemoveEntryAt(int dirFd, const char* name);
+// What became of a folder that was to be deleted.
+enum class FolderRemoval {
+  kRemoved,       // the folder and everything in it are gone
+  kNothingThere,  // there was no folder
+  kRefused,       // not a real folder (a link or a file): left alone
+  kIncomplete,    // some entries could not be deleted and are still on disk
+};
+
+// Deletes the folder `name` directly inside `parent` with everything in it, never
+// following a link: a link or a file in its place is refused, a link inside is removed as a
+// link. `name` must be a single path component.
+FolderRemoval RemoveChildFolder(const Text& parent, const Text& name);
 
 // Removes temporary files that an interrupted write left in the folder; the file of a write
 // still running (in this or another process) is left alone.

@@ -16,8 +16,8 @@ struct IniLine {
   std::string_view raw;      // the line with its terminator, exactly as in the file
   std::string_view content;  // without LF or CR LF
   bool isSection = false;
-  std::string_view name;     // section name, or key name (blanks around it dropped)
-  std::string_view value;    // bytes after the first "=" of a key line
+  std::string_view name;   // section name, or key name (blanks around it dropped)
+  std::string_view value;  // bytes after the first "=" of a key line
   bool isKey = false;
 };
 

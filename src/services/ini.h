@@ -37,8 +37,7 @@ Text ReadIniValue(const Text& path, const Text& section, const Text& key,
 // value, a key that is blank, holds "=" or would read as another kind of line, a section
 // whose closing "]" would pair with its last byte. A file that exists but cannot be read
 // is never rewritten: its read error is returned and it stays as it is.
-FileStatus WriteIniValue(const Text& path, const Text& section,
-                         const std::optional<Text>& key = {},
+FileStatus WriteIniValue(const Text& path, const Text& section, const std::optional<Text>& key = {},
                          const std::optional<Text>& value = {});
 
 }  // namespace wordloom

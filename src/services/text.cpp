@@ -80,8 +80,7 @@ std::size_t NextCandidate(std::string_view text, std::string_view part, std::siz
   return kNotFound;
 }
 
-std::size_t Find(std::string_view text, std::string_view part, std::size_t start,
-                 bool ignoreCase) {
+std::size_t Find(std::string_view text, std::string_view part, std::size_t start, bool ignoreCase) {
   if (part.empty() || start >= text.size()) return kNotFound;
   auto next = [&](std::size_t from) {
     return ignoreCase ? NextCandidateIgnoringCase(text, part, from)
@@ -164,7 +163,9 @@ TextArray SplitText(std::string_view text, std::string_view delimiter, long maxM
     members.emplace_back(text);
     return members;
   }
-  auto full = [&] { return maxMembers > 0 && members.size() >= static_cast<std::size_t>(maxMembers); };
+  auto full = [&] {
+    return maxMembers > 0 && members.size() >= static_cast<std::size_t>(maxMembers);
+  };
   std::size_t pos = 0;
   for (std::size_t p = textscan::Find(text, delimiter, 0, false); p != textscan::kNotFound;
        p = textscan::Find(text, delimiter, pos, false)) {

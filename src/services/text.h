@@ -80,8 +80,7 @@ std::size_t NextCandidate(std::string_view text, std::string_view part, std::siz
 
 // First occurrence of `part` at a character boundary at or after `start` (itself taken as a
 // boundary), or kNotFound. `part` must not be empty.
-std::size_t Find(std::string_view text, std::string_view part, std::size_t start,
-                 bool ignoreCase);
+std::size_t Find(std::string_view text, std::string_view part, std::size_t start, bool ignoreCase);
 
 // Number of non-overlapping occurrences, scanning from the start (CountOccurrences).
 std::size_t Count(std::string_view text, std::string_view part, bool ignoreCase);

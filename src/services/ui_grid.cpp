@@ -52,12 +52,6 @@ void Grid::MakeFixed(int row, int column) {
   it->setBackground(palette().button());
 }
 
-bool Grid::SetColumnWidth(int column, int width) {
-  if (column < 0 || column >= columnCount()) return false;
-  setColumnWidth(column, width);
-  return true;
-}
-
 bool Grid::SetCellText(int row, int column, const QString& text) {
   if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) return false;
   EnsureItem(row, column)->setText(text);
@@ -69,8 +63,7 @@ QString Grid::CellText(int row, int column) const {
   return it == nullptr ? QString() : it->text();
 }
 
-void Grid::SetAlignment(int firstRow, int firstColumn, int lastRow, int lastColumn,
-                        int alignment) {
+void Grid::SetAlignment(int firstRow, int firstColumn, int lastRow, int lastColumn, int alignment) {
   lastRow = std::min(lastRow, rowCount() - 1);
   lastColumn = std::min(lastColumn, columnCount() - 1);
   if (firstRow < 0 || firstColumn < 0 || lastRow < firstRow || lastColumn < firstColumn) return;
@@ -85,7 +78,7 @@ void Grid::SetAlignment(int firstRow, int firstColumn, int lastRow, int lastColu
   viewport()->update();
 }
 
-bool Grid::InsertRow(const QString& header, std::optional<int> position) {
+bool Grid::InsertDataRow(const QString& header, std::optional<int> position) {
   int at = rowCount();
   if (position && *position >= 1 && *position < rowCount()) at = *position;
   insertRow(at);
@@ -96,9 +89,5 @@ bool Grid::InsertRow(const QString& header, std::optional<int> position) {
 }
 
 void Grid::RemoveDataRows() { setRowCount(std::min(rowCount(), 1)); }
-
-int Grid::CurrentRow() const { return currentRow(); }
-
-int Grid::CurrentColumn() const { return currentColumn(); }
 
 }  // namespace wordloom::ui

@@ -19,17 +19,14 @@ class Grid : public QTableWidget {
   // A grid with one fixed row and one fixed column and `columns` columns in all.
   Grid(int columns, QWidget* parent = nullptr);
 
-  bool SetColumnWidth(int column, int width);
   bool SetCellText(int row, int column, const QString& text);
   QString CellText(int row, int column) const;
   // Aligns the block of cells; the block is clipped to the cells that exist.
   void SetAlignment(int firstRow, int firstColumn, int lastRow, int lastColumn, int alignment);
   // Appends a row (or inserts it before `position` when that is a data row) whose
   // column-0 cell holds the header text.
-  bool InsertRow(const QString& header, std::optional<int> position = std::nullopt);
+  bool InsertDataRow(const QString& header, std::optional<int> position = std::nullopt);
   void RemoveDataRows();
-  int CurrentRow() const;
-  int CurrentColumn() const;
 
  signals:
   // Raised when the user starts editing a cell, before its editor opens.

@@ -1,14 +1,11 @@
 #include "store/resource_store.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "services/encoding.h"
 #include "services/environment.h"
 #include "services/file_lock.h"
 #include "services/files.h"
 #include "services/ini.h"
+#include "store/line_rule.h"
 #include "store/store_names.h"
 
 namespace wordloom {
@@ -76,7 +73,7 @@ FileStatus ResourceStore::UnderStoreLock(const std::function<FileStatus()>& chan
 
 Text ResourceStore::ReadFileAsText(const Text& path) { return ToText(ReadFileBytes(path)); }
 
-TextArray ResourceStore::SplitLines(const Text& text) { return SplitText(text, "\r\n"); }
+TextArray ResourceStore::SplitLines(const Text& text) { return wordloom::SplitLines(text); }
 
 bool ResourceStore::IsValidLibraryName(const Text& name) {
   if (name.empty() || name == "." || name == "..") return false;
@@ -104,22 +101,7 @@ FileStatus ResourceStore::EnsureLibraryFolder(LibraryKind kind, const Text& name
 
 FolderRemoval ResourceStore::DeleteLibraryFolder(LibraryKind kind, const Text& name) {
   if (!IsValidLibraryName(name)) return FolderRemoval::kRefused;
-  const std::string parent = TextToFileSystem(LibraryParentFolder(kind));
-  const std::string entry = TextToFileSystem(name);
-  int parentFd = ::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (parentFd < 0) return FolderRemoval::kNothingThere;
-  struct stat st {};
-  FolderRemoval result;
-  if (fstatat(parentFd, entry.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-    result = FolderRemoval::kNothingThere;
-  } else if (!S_ISDIR(st.st_mode)) {
-    result = FolderRemoval::kRefused;  // a link or a file is not the library's folder
-  } else {
-    result = RemoveEntryAt(parentFd, entry.c_str()) ? FolderRemoval::kRemoved
-                                                    : FolderRemoval::kIncomplete;
-  }
-  ::close(parentFd);
-  return result;
+  return RemoveChildFolder(LibraryParentFolder(kind), name);
 }
 
 void ResourceStore::SweepTemporaryFiles() {

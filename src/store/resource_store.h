@@ -12,14 +12,6 @@ namespace wordloom {
 
 enum class LibraryKind { kSentence, kKeyword };
 
-// What became of a library folder that was to be deleted.
-enum class FolderRemoval {
-  kRemoved,       // the folder and everything in it are gone
-  kNothingThere,  // there was no folder
-  kRefused,       // not a real folder inside the kind's parent folder: left alone
-  kIncomplete,    // some entries could not be deleted and are still on disk
-};
-
 // One registered library: its name and its call tag.
 struct LibraryRecord {
   Text name;
@@ -55,7 +47,7 @@ class ResourceStore {
   // two changes interleave. Reads take no lock. The lock's failure when it cannot be had.
   static FileStatus UnderStoreLock(const std::function<FileStatus()>& change);
   static Text LockFilePath();
-  // Lines at CR LF only: inner empty lines count, a final CR LF adds no empty line.
+  // The lines of a file's text by the line rule (store/line_rule.h).
   static TextArray SplitLines(const Text& text);
 
   // A name can name a library only if it names exactly one folder inside its parent

@@ -4,10 +4,10 @@
 
 namespace wordloom::names {
 
-#define WORDLOOM_FIXED_TEXT(Function, literal)      \
-  const Text& Function() {                          \
-    static const Text text = Utf8ToText(literal);   \
-    return text;                                    \
+#define WORDLOOM_FIXED_TEXT(Function, literal)    \
+  const Text& Function() {                        \
+    static const Text text = Utf8ToText(literal); \
+    return text;                                  \
   }
 
 WORDLOOM_FIXED_TEXT(TagKey, "标签")

@@ -6,8 +6,8 @@
 #include <QTextDocument>
 
 #include "services/ui.h"
+#include "services/ui_controls.h"
 #include "templates/template_box.h"
-#include "templates/template_controls.h"
 #include "templates/template_snippets.h"
 
 namespace wordloom {
@@ -38,9 +38,10 @@ TemplateAuthoringPanel::TemplateAuthoringPanel(QWidget* window, const TemplatePa
   box_ = new TemplateBox(window);
   box_->setObjectName(QStringLiteral("编辑框_模版"));
   box_->setGeometry(layout.templateBox);
-  MakeLabel(window, "标签_句子标签", "句子标签：", layout.sentenceLabel);
+  ui::MakeLabel(window, "标签_句子标签", QStringLiteral("句子标签："), layout.sentenceLabel);
   sentenceList_ = MakeList(window, "列表框_句子库标签列表", layout.sentenceList);
-  MakeLabel(window, "标签_关键词标签", "关键词标签：(建议不用插入)", layout.keywordLabel);
+  ui::MakeLabel(window, "标签_关键词标签", QStringLiteral("关键词标签：(建议不用插入)"),
+                layout.keywordLabel);
   keywordList_ = MakeList(window, "列表框_关键词库标签列表", layout.keywordList);
 
   const struct {
@@ -57,11 +58,13 @@ TemplateAuthoringPanel::TemplateAuthoringPanel(QWidget* window, const TemplatePa
       {"按钮_插入制表符", "插入TAB制表符", layout.tabButton, snippets::Tab()},
   };
   for (const auto& inserter : inserters) {
-    QPushButton* button = MakeButton(window, inserter.name, inserter.caption, inserter.place);
+    QPushButton* button =
+        ui::MakeButton(window, inserter.name, QString::fromUtf8(inserter.caption), inserter.place);
     connect(button, &QPushButton::clicked, this,
             [this, &snippet = inserter.snippet] { InsertSnippet(snippet); });
   }
-  QPushButton* clear = MakeButton(window, "按钮_清空", "清空", layout.clearButton);
+  QPushButton* clear =
+      ui::MakeButton(window, "按钮_清空", QStringLiteral("清空"), layout.clearButton);
   connect(clear, &QPushButton::clicked, this, [this] {
     // Through the cursor, so that an unlucky click can be undone.
     QTextCursor cursor(box_->document());
@@ -85,7 +88,7 @@ void TemplateAuthoringPanel::FillTagLists() {
 
 void TemplateAuthoringPanel::InsertCallTag(LibraryKind kind) {
   QListWidget* list = kind == LibraryKind::kSentence ? sentenceList_ : keywordList_;
-  const int row = SelectedRow(list);
+  const int row = ui::SelectedRow(list);
   if (row < 0) return;
   const int position = ui::ItemNumber(list, row);
   // The item fixes only the section's position; the tag is read now. A position that no
@@ -118,9 +121,8 @@ std::optional<ByteArray> TemplateAuthoringPanel::ContentToSave() const {
   const QString shown = box_->toPlainText();
   std::optional<ByteArray> bytes = fileText_.Save(shown);
   if (!bytes) {
-    ui::ShowMessage(QStringLiteral("模版中的字符“%1”无法以GBK编码保存，请删除或替换后再保存。")
-                        .arg(ui::FirstUnsupportedCharacter(shown)),
-                    ui::kWarning, QStringLiteral("警告"));
+    ui::Warn(QStringLiteral("模版中的字符“%1”无法以GBK编码保存，请删除或替换后再保存。")
+                 .arg(ui::FirstUnsupportedCharacter(shown)));
   }
   return bytes;
 }

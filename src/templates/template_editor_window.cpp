@@ -3,13 +3,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/main_window.h"
 #include "services/files.h"
 #include "services/ui.h"
+#include "services/ui_controls.h"
 #include "store/resource_store.h"
 #include "templates/template_authoring_panel.h"
 #include "templates/template_box.h"
-#include "templates/template_controls.h"
 #include "templates/template_file_messages.h"
 
 namespace wordloom {
@@ -36,11 +35,12 @@ TemplateEditorWindow::TemplateEditorWindow(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("新建内容模版"));
   setFixedSize(686, 505);
   panel_ = new TemplateAuthoringPanel(this, kPanelLayout);
-  MakeLabel(this, "标签1", "文件名：", {436, 439, 48, 24});
+  ui::MakeLabel(this, "标签1", QStringLiteral("文件名："), {436, 439, 48, 24});
   nameBox_ = new QLineEdit(this);
   nameBox_->setObjectName(QStringLiteral("编辑框_文件名"));
   nameBox_->setGeometry(489, 430, 109, 40);
-  QPushButton* save = MakeButton(this, "按钮_保存", "保存模版", {604, 430, 70, 40});
+  QPushButton* save =
+      ui::MakeButton(this, "按钮_保存", QStringLiteral("保存模版"), {604, 430, 70, 40});
   connect(save, &QPushButton::clicked, this, &TemplateEditorWindow::SaveNewTemplate);
   panel_->FillTagLists();
   // Typing starts in the template box; a list that took the focus would look selected.
@@ -84,8 +84,8 @@ void TemplateEditorWindow::SaveNewTemplate() {
     WarnTemplateNotWritten(path, written);
     return;
   }
-  ui::ShowMessage(QStringLiteral("保存成功！"), ui::kOk, QStringLiteral("提示"));
-  if (MainWindow* main = MainWindow::Instance()) main->RefreshTemplateList();
+  ui::Inform(QStringLiteral("保存成功！"));
+  emit TemplatesChanged();
 }
 
 }  // namespace wordloom

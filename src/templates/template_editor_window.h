@@ -15,6 +15,10 @@ class TemplateEditorWindow : public QDialog {
  public:
   explicit TemplateEditorWindow(QWidget* parent = nullptr);
 
+ signals:
+  // A template file was written: lists of templates are out of date.
+  void TemplatesChanged();
+
  private:
   void SaveNewTemplate();
 

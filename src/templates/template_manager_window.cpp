@@ -4,14 +4,13 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "app/main_window.h"
 #include "services/files.h"
 #include "services/ui.h"
+#include "services/ui_controls.h"
 #include "store/resource_store.h"
 #include "store/store_names.h"
 #include "templates/template_authoring_panel.h"
 #include "templates/template_box.h"
-#include "templates/template_controls.h"
 #include "templates/template_file_messages.h"
 #include "util/file_listing.h"
 
@@ -50,13 +49,15 @@ TemplateManagerWindow::TemplateManagerWindow(QWidget* parent) : QDialog(parent) 
   templateList_->setObjectName(QStringLiteral("列表框_模版列表"));
   templateList_->setGeometry(3, 6, 172, 418);
   // The design gave the delete button the name of an insertion button.
-  QPushButton* remove = MakeButton(this, "按钮_插入P标签1", "删除选中的模版", {3, 432, 172, 40});
+  QPushButton* remove =
+      ui::MakeButton(this, "按钮_插入P标签1", QStringLiteral("删除选中的模版"), {3, 432, 172, 40});
   panel_ = new TemplateAuthoringPanel(this, kPanelLayout);
-  MakeLabel(this, "标签1", "文件名：", {612, 439, 48, 24});
+  ui::MakeLabel(this, "标签1", QStringLiteral("文件名："), {612, 439, 48, 24});
   nameBox_ = new QLineEdit(this);
   nameBox_->setObjectName(QStringLiteral("编辑框_文件名"));
   nameBox_->setGeometry(665, 430, 109, 40);
-  QPushButton* save = MakeButton(this, "按钮_保存", "保存模版", {780, 430, 70, 40});
+  QPushButton* save =
+      ui::MakeButton(this, "按钮_保存", QStringLiteral("保存模版"), {780, 430, 70, 40});
 
   connect(templateList_, &QListWidget::itemDoubleClicked, this,
           &TemplateManagerWindow::LoadTemplate);
@@ -87,7 +88,7 @@ Text TemplateManagerWindow::PathOfItem(int row) const {
 }
 
 void TemplateManagerWindow::LoadTemplate() {
-  const Text path = PathOfItem(SelectedRow(templateList_));
+  const Text path = PathOfItem(ui::SelectedRow(templateList_));
   if (path.empty()) return;
   FileContent file = ReadFile(path);
   if (!file.status) {
@@ -132,11 +133,11 @@ void TemplateManagerWindow::SaveLoadedTemplate() {
     return;
   }
   loadedBytes_ = *content;
-  ui::ShowMessage(QStringLiteral("保存成功！"), ui::kOk, QStringLiteral("提示"));
+  ui::Inform(QStringLiteral("保存成功！"));
 }
 
 void TemplateManagerWindow::DeleteSelectedTemplate() {
-  const int row = SelectedRow(templateList_);
+  const int row = ui::SelectedRow(templateList_);
   if (row < 0) {
     ui::Warn(QStringLiteral("请选择您要删除的模版。"));
     return;
@@ -150,7 +151,7 @@ void TemplateManagerWindow::DeleteSelectedTemplate() {
     return;
   }
   if (path == currentTemplatePath_) loadedBytes_.reset();  // a save may write it again
-  if (MainWindow* main = MainWindow::Instance()) main->RefreshTemplateList();
+  emit TemplatesChanged();
   ui::DeleteItem(templateList_, row);
   // No item is selected afterwards: a second click must not delete the neighbour.
   templateList_->setCurrentRow(-1);

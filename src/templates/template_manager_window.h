@@ -27,6 +27,10 @@ class TemplateManagerWindow : public QDialog {
   // The file the last double-click loaded, where a save writes; empty until then.
   const Text& CurrentTemplatePath() const { return currentTemplatePath_; }
 
+ signals:
+  // A template file was deleted: lists of templates are out of date.
+  void TemplatesChanged();
+
  private:
   void ListTemplates();
   void LoadTemplate();

@@ -48,9 +48,7 @@ class Collation {
     return true;
   }
 
-  std::string Key(const Text& text) const {
-    return mode_ == Mode::kUtf8 ? TextToUtf8(text) : text;
-  }
+  std::string Key(const Text& text) const { return mode_ == Mode::kUtf8 ? TextToUtf8(text) : text; }
 
   int Compare(const std::string& a, const std::string& b) const {
     int r = mode_ == Mode::kBytes ? std::memcmp(a.data(), b.data(), std::min(a.size(), b.size()))

@@ -17,8 +17,8 @@ namespace wordloom {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::G;
 using testing::Contents;
+using testing::G;
 using testing::RunTool;
 using testing::TempStore;
 using testing::ToolRun;

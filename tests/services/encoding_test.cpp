@@ -27,7 +27,9 @@ TEST(ContentCodec, KnownCharactersAndEscapes) {
   EXPECT_EQ(DecodeGbk("\x80"), u"€");
   EXPECT_EQ(EncodeGbk(u"中文").bytes, "\xD6\xD0\xCE\xC4");
   // A lead byte without a valid second byte is carried as U+DC00 + byte.
-  EXPECT_EQ(DecodeGbk("\xFF" "a"), std::u16string(u"\xDCFF") + u"a");
+  EXPECT_EQ(DecodeGbk("\xFF"
+                      "a"),
+            std::u16string(u"\xDCFF") + u"a");
   EXPECT_EQ(DecodeGbk("\x81\r"), std::u16string(u"\xDC81") + u"\r");
 }
 
@@ -57,8 +59,14 @@ TEST(NameCodec, CharactersBeyondGbkTravelAsGb18030FourByteSequences) {
 
 TEST(NameCodec, FileSystemNamesComeBackByteForByte) {
   // Valid UTF-8, names GBK cannot hold, and bytes that are not UTF-8 at all.
-  const std::string names[] = {"plain.txt", "\xE6\x96\xB0\xE9\x97\xBB.txt", "\xF0\x9F\x98\x80.txt",
-                               "\x81" "A.txt", "\xFF\xFE", "\xED\xA0\x80", "\xC0\xAF",
+  const std::string names[] = {"plain.txt",
+                               "\xE6\x96\xB0\xE9\x97\xBB.txt",
+                               "\xF0\x9F\x98\x80.txt",
+                               "\x81"
+                               "A.txt",
+                               "\xFF\xFE",
+                               "\xED\xA0\x80",
+                               "\xC0\xAF",
                                "\xE8\xAA\xA0"};
   for (const std::string& name : names) {
     EXPECT_EQ(TextToFileSystem(FileSystemToText(name)), name);

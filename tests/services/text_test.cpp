@@ -47,8 +47,8 @@ Text NaiveReplaceAll(const Text& text, const Text& part, const Text& with) {
 
 Text RandomText(std::mt19937& rng, std::size_t maxLength) {
   // Few distinct bytes so that matches, lead bytes and look-alike trail bytes are common.
-  static const unsigned char kAlphabet[] = {'a', 'A', ']', '\\', 0xD5, 0x5D, 0xB5, 0xC4,
-                                            0x80, '\r', '\n', 'x'};
+  static const unsigned char kAlphabet[] = {'a',  'A',  ']',  '\\', 0xD5, 0x5D,
+                                            0xB5, 0xC4, 0x80, '\r', '\n', 'x'};
   std::uniform_int_distribution<std::size_t> length(0, maxLength);
   std::uniform_int_distribution<std::size_t> pick(0, sizeof kAlphabet - 1);
   Text t(length(rng), ' ');
@@ -149,7 +149,9 @@ TEST(TextMisc, RightTextToTextAndDivision) {
   EXPECT_EQ(ToText(-42), "-42");
   EXPECT_EQ(CharFromCode(9), "\t");
   EXPECT_EQ(IntegerDivide(-7, 2), -3);
-  EXPECT_EQ(TextLength("\xD6\xD0" "a"), 3);
+  EXPECT_EQ(TextLength("\xD6\xD0"
+                       "a"),
+            3);
 }
 
 TEST(TextCount, CountsNonOverlappingOccurrencesIgnoringCase) {

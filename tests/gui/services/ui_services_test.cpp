@@ -47,7 +47,8 @@ TEST(Messages, AWorkerGetsTheAnswerGivenOnTheInterfaceThread) {
     return ui::kAnswerCancel;
   });
   std::atomic<int> answer{-1};
-  std::thread worker([&] { answer = ui::ShowMessage(QStringLiteral("q"), ui::kOkCancel, QStringLiteral("t")); });
+  std::thread worker(
+      [&] { answer = ui::ShowMessage(QStringLiteral("q"), ui::kOkCancel, QStringLiteral("t")); });
   EXPECT_TRUE(testing::WaitFor([&] { return answer.load() != -1; }));
   worker.join();
   EXPECT_EQ(answer.load(), ui::kAnswerCancel);
@@ -70,14 +71,18 @@ void AnswerRealBox(const QString& buttonText, QMessageBox::Icon* iconSeen) {
 TEST(Messages, RealBoxesGiveTheButtonCodes) {
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   AnswerRealBox(QStringLiteral("取消"), &icon);
-  EXPECT_EQ(ui::ShowMessage(QStringLiteral("问"), ui::kOkCancel, QStringLiteral("警告")), ui::kAnswerCancel);
+  EXPECT_EQ(ui::ShowMessage(QStringLiteral("问"), ui::kOkCancel, QStringLiteral("警告")),
+            ui::kAnswerCancel);
   EXPECT_EQ(icon, QMessageBox::NoIcon);
   AnswerRealBox(QString(), &icon);
-  EXPECT_EQ(ui::ShowMessage(QStringLiteral("问"), ui::kOkCancel, QStringLiteral("警告")), ui::kAnswerCancel);
+  EXPECT_EQ(ui::ShowMessage(QStringLiteral("问"), ui::kOkCancel, QStringLiteral("警告")),
+            ui::kAnswerCancel);
   AnswerRealBox(QStringLiteral("确定"), &icon);
-  EXPECT_EQ(ui::ShowMessage(QStringLiteral("问"), ui::kOkCancel, QStringLiteral("警告")), ui::kAnswerOk);
+  EXPECT_EQ(ui::ShowMessage(QStringLiteral("问"), ui::kOkCancel, QStringLiteral("警告")),
+            ui::kAnswerOk);
   AnswerRealBox(QString(), &icon);
-  EXPECT_EQ(ui::ShowMessage(QStringLiteral("警"), ui::kWarning, QStringLiteral("警告")), ui::kAnswerOk);
+  EXPECT_EQ(ui::ShowMessage(QStringLiteral("警"), ui::kWarning, QStringLiteral("警告")),
+            ui::kAnswerOk);
   EXPECT_EQ(icon, QMessageBox::Warning);
 }
 
@@ -85,10 +90,13 @@ TEST(ControlTexts, AnyBytesSurviveATripThroughEditBoxes) {
   const Text bytes = "ok \xD6\xD0 \x81\r\n\xFF\x80 \xD5\x5D end";
   QPlainTextEdit box;
   box.setPlainText(ui::Display(bytes));
-  EXPECT_EQ(ui::ContentFromDisplay(box.toPlainText()), Text("ok \xD6\xD0 \x81\n\xFF\x80 \xD5\x5D end"))
+  EXPECT_EQ(ui::ContentFromDisplay(box.toPlainText()),
+            Text("ok \xD6\xD0 \x81\n\xFF\x80 \xD5\x5D end"))
       << "only the line break is the box's own";
   QLineEdit line;
-  const Text noBreak = "a\xFF\x81" "b\xD5\x5D";
+  const Text noBreak =
+      "a\xFF\x81"
+      "b\xD5\x5D";
   line.setText(ui::Display(noBreak));
   EXPECT_EQ(ui::ContentFromDisplay(line.text()), noBreak);
 }
@@ -108,10 +116,10 @@ class GridTest : public ::testing::Test {
 
 TEST_F(GridTest, RowsGoWhereAskedAndOnlyDataRowsAreRemoved) {
   EXPECT_EQ(grid.rowCount(), 1);
-  grid.InsertRow(QStringLiteral("1"));
-  grid.InsertRow(QStringLiteral("3"));
-  grid.InsertRow(QStringLiteral("2"), 2);
-  grid.InsertRow(QStringLiteral("x"), 0);  // inside the fixed rows: appended
+  grid.InsertDataRow(QStringLiteral("1"));
+  grid.InsertDataRow(QStringLiteral("3"));
+  grid.InsertDataRow(QStringLiteral("2"), 2);
+  grid.InsertDataRow(QStringLiteral("x"), 0);  // inside the fixed rows: appended
   EXPECT_EQ(grid.CellText(1, 0), QStringLiteral("1"));
   EXPECT_EQ(grid.CellText(2, 0), QStringLiteral("2"));
   EXPECT_EQ(grid.CellText(3, 0), QStringLiteral("3"));
@@ -119,13 +127,12 @@ TEST_F(GridTest, RowsGoWhereAskedAndOnlyDataRowsAreRemoved) {
   EXPECT_FALSE(grid.item(1, 0)->flags() & Qt::ItemIsEditable);
   EXPECT_TRUE(grid.item(1, 1)->flags() & Qt::ItemIsEditable);
   EXPECT_FALSE(grid.SetCellText(9, 1, QStringLiteral("no")));
-  EXPECT_FALSE(grid.SetColumnWidth(2, 10));
   grid.RemoveDataRows();
   EXPECT_EQ(grid.rowCount(), 1);
 }
 
 TEST_F(GridTest, AlignmentIsClippedToTheGridAndIgnoresBadBlocks) {
-  grid.InsertRow(QStringLiteral("1"));
+  grid.InsertDataRow(QStringLiteral("1"));
   grid.SetAlignment(0, 0, 99, 99, ui::kAlignCentre);
   EXPECT_EQ(grid.item(1, 1)->textAlignment(), int(Qt::AlignHCenter | Qt::AlignVCenter));
   grid.SetAlignment(1, 1, 0, 1, ui::kAlignLeft);  // last row before the first: nothing
@@ -135,7 +142,7 @@ TEST_F(GridTest, AlignmentIsClippedToTheGridAndIgnoresBadBlocks) {
 }
 
 TEST_F(GridTest, EditEventsComeBeforeTheEditorAndAfterTheTextIsStored) {
-  grid.InsertRow(QStringLiteral("1"));
+  grid.InsertDataRow(QStringLiteral("1"));
   grid.SetCellText(1, 1, QStringLiteral("old"));
   grid.resize(400, 200);
   grid.show();
@@ -144,7 +151,7 @@ TEST_F(GridTest, EditEventsComeBeforeTheEditorAndAfterTheTextIsStored) {
     events << QStringLiteral("begin:%1").arg(grid.indexWidget(grid.currentIndex()) != nullptr);
   });
   QObject::connect(&grid, &ui::Grid::EditEnded, &grid, [&] {
-    events << QStringLiteral("end:") + grid.CellText(grid.CurrentRow(), grid.CurrentColumn());
+    events << QStringLiteral("end:") + grid.CellText(grid.currentRow(), grid.currentColumn());
   });
   grid.setCurrentCell(1, 1);
   grid.editItem(grid.item(1, 1));

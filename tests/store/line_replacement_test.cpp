@@ -1,4 +1,4 @@
-#include "sentences/line_replacement.h"
+#include "store/line_replacement.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-// Replacing one line of a sentence file in place. The grid shows the lines of the file's text
-// (the bytes up to the first NUL, cut at CR LF); an edit must land in exactly the line it was
-// made in and leave every other byte of the file alone.
+// Replacing one line of a library file in place. The windows show the lines of the file's
+// text (the bytes up to the first NUL, cut by the line rule); an edit must land in exactly
+// the line it was made in and leave every other byte of the file alone.
 #pragma once
 
 #include <cstddef>

@@ -1,0 +1,35 @@
+// Building a window's controls from its design: each control gets its design name as its
+// objectName (tests find it by that name) and its place in the window. One set for every
+// window, so the conventions (no auto-default buttons, captions that fit) hold everywhere.
+#pragma once
+
+#include <QRect>
+#include <QString>
+
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QWidget;
+
+namespace wordloom::ui {
+
+// Names and places a control made by the caller; returns it.
+template <typename Control>
+Control* Place(Control* control, const char* designName, const QRect& place) {
+  control->setObjectName(QString::fromUtf8(designName));
+  control->setGeometry(place);
+  return control;
+}
+
+// A button that Enter in an edit box never presses, its caption shrunk to fit if needed.
+QPushButton* MakeButton(QWidget* parent, const char* designName, const QString& caption,
+                        const QRect& place);
+// A label whose caption is shrunk to fit rather than cut off.
+QLabel* MakeLabel(QWidget* parent, const char* designName, const QString& caption,
+                  const QRect& place);
+
+// The row of the selected item, -1 when none. Qt makes the first item current when a list
+// takes the focus, without selecting it: that one is not what the user chose.
+int SelectedRow(const QListWidget* list);
+
+}  // namespace wordloom::ui

@@ -1,0 +1,21 @@
+#include "store/line_rule.h"
+
+namespace wordloom {
+
+std::vector<LineSpan> LineSpans(std::string_view text, EmptyLastLine last) {
+  std::vector<LineSpan> spans;
+  ForEachLineSpan(text, last, [&](std::size_t begin, std::size_t end) {
+    spans.push_back({begin, end});
+  });
+  return spans;
+}
+
+TextArray SplitLines(std::string_view text) {
+  TextArray lines;
+  ForEachLineSpan(text, EmptyLastLine::kNoLine, [&](std::size_t begin, std::size_t end) {
+    lines.emplace_back(text.substr(begin, end - begin));
+  });
+  return lines;
+}
+
+}  // namespace wordloom
