@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Puts the Debian 12 packages Wordloom needs on this machine, only those that are missing,
 # and the locales the collation tests use. Safe to run again; works as root or via sudo.
+# With --fuzz, also what the fuzz targets need (scripts/fuzz.sh asks for it; the test run
+# does not need clang).
 set -euo pipefail
 
 packages=(
@@ -12,6 +14,12 @@ packages=(
   xvfb xauth imagemagick xdotool        # GUI tests and screenshots on a virtual display
   locales                               # collation in the user's locale
 )
+fuzz_packages=(
+  clang libclang-rt-14-dev              # libFuzzer and clang's sanitizer runtimes
+)
+if [ "${1:-}" = "--fuzz" ]; then
+  packages+=("${fuzz_packages[@]}")
+fi
 
 if [ "$(id -u)" -eq 0 ]; then
   as_root() { "$@"; }

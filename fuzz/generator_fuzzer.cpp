@@ -1,0 +1,80 @@
+// The generator's two text passes against their plain definitions: the tag pass
+// (ReplaceFirstRepeatedly) and the synonym pass (ApplyRules).
+//
+// Input: a count byte, a flags byte (bits 0-1: how many rule lists, bit 2: every rule in the
+// first list), then the text, the tag, and the pieces, separated by 0xFF. The pieces are the
+// tag's replacements, taken in turn, and also the rules, taken in pairs as find text and
+// replacement.
+#include <string>
+#include <vector>
+
+#include "fuzz_support.h"
+#include "generator/expanding_text.h"
+#include "generator/synonym_rules.h"
+#include "reference.h"
+
+namespace wordloom::fuzz {
+namespace {
+
+constexpr std::size_t kMaxGrownText = std::size_t{1} << 16;
+
+// Each time, the first exact occurrence in the text as it is then, inserted text included.
+std::string ReplaceFirstTimes(std::string text, std::string_view tag, std::size_t count,
+                              const std::vector<std::string>& replacements) {
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::size_t p = ref::Find(text, tag, 0, false);
+    if (p == ref::kNone) break;
+    const std::string& with =
+        replacements.empty() ? std::string() : replacements[i % replacements.size()];
+    text.replace(p, tag.size(), with);
+  }
+  return text;
+}
+
+void Run(FuzzInput in) {
+  const std::size_t count = in.Byte() % 32;
+  const std::uint8_t flags = in.Byte();
+  const Text text(in.Piece());
+  const Text tag(in.Piece());
+  std::vector<std::string> pieces;
+  while (!in.Empty()) pieces.emplace_back(in.Piece());
+
+  // The generator counts a tag's occurrences first, so an empty tag is never replaced.
+  if (!tag.empty()) {
+    Text expanded = text;
+    ReplaceFirstRepeatedly(expanded, tag, count, [&](std::size_t i) -> std::string_view {
+      return pieces.empty() ? std::string_view() : std::string_view(pieces[i % pieces.size()]);
+    });
+    Check(expanded == ReplaceFirstTimes(text, tag, count, pieces), "ReplaceFirstRepeatedly");
+  }
+
+  // Rules dealt out to the lists in turn; rule files never hold an empty find text.
+  const std::size_t listCount = 1 + (flags & 3);
+  std::vector<std::vector<SynonymRule>> lists(listCount);
+  for (std::size_t i = 0; i + 1 < pieces.size(); i += 2) {
+    if (pieces[i].empty()) continue;
+    const std::size_t list = (flags & 4) != 0 ? 0 : (i / 2) % listCount;
+    lists[list].push_back({pieces[i], pieces[i + 1]});
+  }
+  std::vector<const std::vector<SynonymRule>*> ruleLists;
+  Text expected = text;
+  for (const auto& rules : lists) {
+    ruleLists.push_back(&rules);
+    for (const SynonymRule& rule : rules) {
+      expected = ref::Replace(expected, rule.find, rule.replacement, 0, -1, false);
+      // Rules that keep multiplying the text only make runs slow.
+      if (expected.size() > kMaxGrownText) return;
+    }
+  }
+  Text synonyms = text;
+  ApplyRules(synonyms, ruleLists);
+  Check(synonyms == expected, "ApplyRules");
+}
+
+}  // namespace
+}  // namespace wordloom::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size <= wordloom::fuzz::kMaxInputSize) wordloom::fuzz::Run({data, size});
+  return 0;
+}
