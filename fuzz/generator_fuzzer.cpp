@@ -5,6 +5,7 @@
 // first list), then the text, the tag, and the pieces, separated by 0xFF. The pieces are the
 // tag's replacements, taken in turn, and also the rules, taken in pairs as find text and
 // replacement.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,13 +20,17 @@ namespace {
 constexpr std::size_t kMaxGrownText = std::size_t{1} << 16;
 
 // Each time, the first exact occurrence in the text as it is then, inserted text included.
-std::string ReplaceFirstTimes(std::string text, std::string_view tag, std::size_t count,
-                              const std::vector<std::string>& replacements) {
+// Nothing when a replacement would make the text longer than `maxBytes`.
+std::optional<std::string> ReplaceFirstTimes(std::string text, std::string_view tag,
+                                             std::size_t count,
+                                             const std::vector<std::string>& replacements,
+                                             std::size_t maxBytes) {
   for (std::size_t i = 0; i < count; ++i) {
     const std::size_t p = ref::Find(text, tag, 0, false);
     if (p == ref::kNone) break;
     const std::string& with =
         replacements.empty() ? std::string() : replacements[i % replacements.size()];
+    if (text.size() - tag.size() + with.size() > maxBytes) return std::nullopt;
     text.replace(p, tag.size(), with);
   }
   return text;
@@ -39,13 +44,24 @@ void Run(FuzzInput in) {
   std::vector<std::string> pieces;
   while (!in.Empty()) pieces.emplace_back(in.Piece());
 
+  // A size limit the text sometimes reaches: the pass must stop exactly where the plain
+  // definition would pass it.
+  const std::size_t limit = text.size() + (flags >> 3) * 8;
+
   // The generator counts a tag's occurrences first, so an empty tag is never replaced.
   if (!tag.empty()) {
     Text expanded = text;
-    ReplaceFirstRepeatedly(expanded, tag, count, [&](std::size_t i) -> std::string_view {
-      return pieces.empty() ? std::string_view() : std::string_view(pieces[i % pieces.size()]);
-    });
-    Check(expanded == ReplaceFirstTimes(text, tag, count, pieces), "ReplaceFirstRepeatedly");
+    const bool done = ReplaceFirstRepeatedly(
+                          expanded, tag, count,
+                          [&](std::size_t i) -> std::string_view {
+                            return pieces.empty() ? std::string_view()
+                                                  : std::string_view(pieces[i % pieces.size()]);
+                          },
+                          limit)
+                          .has_value();
+    const std::optional<std::string> expected = ReplaceFirstTimes(text, tag, count, pieces, limit);
+    Check(done == expected.has_value(), "ReplaceFirstRepeatedly stops at the limit");
+    Check(!done || expanded == *expected, "ReplaceFirstRepeatedly");
   }
 
   // Rules dealt out to the lists in turn; rule files never hold an empty find text.
@@ -58,17 +74,21 @@ void Run(FuzzInput in) {
   }
   std::vector<const std::vector<SynonymRule>*> ruleLists;
   Text expected = text;
+  bool withinLimit = true;
   for (const auto& rules : lists) {
     ruleLists.push_back(&rules);
     for (const SynonymRule& rule : rules) {
       expected = ref::Replace(expected, rule.find, rule.replacement, 0, -1, false);
       // Rules that keep multiplying the text only make runs slow.
       if (expected.size() > kMaxGrownText) return;
+      withinLimit = withinLimit && expected.size() <= limit;
     }
   }
   Text synonyms = text;
-  ApplyRules(synonyms, ruleLists);
+  Check(ApplyRules(synonyms, ruleLists, kMaxGrownText), "ApplyRules within a wide limit");
   Check(synonyms == expected, "ApplyRules");
+  Text limited = text;
+  Check(ApplyRules(limited, ruleLists, limit) == withinLimit, "ApplyRules stops at the limit");
 }
 
 }  // namespace

@@ -81,9 +81,13 @@ std::size_t HeaderLines(std::string_view file, std::string_view section) {
 
 // `after` is `before` with `line` put in at the start of one of its lines, or after its
 // last line, which then gets the CR LF it lacked.
+// What ends a last line without LF before a line is added after it: a lone CR only needs
+// its LF.
+std::string LineEndAfter(std::string_view text) { return text.back() == '\r' ? "\n" : "\r\n"; }
+
 bool InsertedLine(std::string_view before, std::string_view after, std::string_view line) {
   if (!before.empty() && before.back() != '\n') {
-    if (after == std::string(before) + "\r\n" + std::string(line)) return true;
+    if (after == std::string(before) + LineEndAfter(before) + std::string(line)) return true;
   }
   if (after.size() != before.size() + line.size()) return false;
   std::size_t same = 0;  // where they first differ
@@ -162,7 +166,8 @@ void Run(FuzzInput in) {
   Check(Listed(path, section), "the section written is not listed");
   // A section whose name stands nowhere in the file is new: it is appended, nothing else.
   const bool fresh = before.find(section) == std::string::npos;
-  const std::string separator = !before.empty() && before.back() != '\n' ? "\r\n" : "";
+  const std::string separator =
+      !before.empty() && before.back() != '\n' ? LineEndAfter(before) : "";
   if (fresh) {
     Check(written == before + separator + "[" + section + "]\r\n" + key + "=" + value + "\r\n",
           "a new section was not appended as written, or other bytes changed");
@@ -181,8 +186,8 @@ void Run(FuzzInput in) {
   Check(ReadIniValue(path, section, key) == expected, "the second key changed the first");
   Check(static_cast<bool>(WriteIniValue(path, section, other)), "deleting a key failed");
   const std::string oneKey = ReadAll(path);
-  Check(oneKey == written ||
-            (!written.empty() && written.back() != '\n' && oneKey == written + "\r\n"),
+  Check(oneKey == written || (!written.empty() && written.back() != '\n' &&
+                              oneKey == written + LineEndAfter(written)),
         "deleting a key changed other bytes");
   Check(ReadIniValue(path, section, other, "none") == "none", "a deleted key still reads");
 

@@ -8,7 +8,7 @@
 
 #include "fuzz_support.h"
 #include "reference.h"
-#include "sentences/line_replacement.h"
+#include "store/line_replacement.h"
 #include "store/resource_store.h"
 
 namespace wordloom::fuzz {

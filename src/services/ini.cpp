@@ -215,9 +215,11 @@ FileStatus WriteIniValue(const Text& path, const Text& section, const std::optio
   auto appendLines = [&](std::size_t from, std::size_t to) {
     for (std::size_t i = from; i < to; ++i) out.append(lines[i].raw);
   };
-  // Every line we add starts on a line of its own, also after a last line without LF.
+  // Every line we add starts on a line of its own, also after a last line without LF. A
+  // last line ending in a lone CR only needs the LF: CR CR LF would put a CR into its value.
   auto startLine = [&] {
-    if (!out.empty() && out.back() != '\n') out.append(kLineEnd);
+    if (out.empty() || out.back() == '\n') return;
+    out.append(out.back() == '\r' ? std::string_view("\n") : kLineEnd);
   };
 
   if (!key) {  // delete every section of that name

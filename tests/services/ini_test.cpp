@@ -123,6 +123,13 @@ TEST_F(IniTest, RefusesNamesThatWouldNotReadBack) {
   EXPECT_EQ(ReadIniValue(path, " a\x01", Text("\x01k")), "v");
 }
 
+TEST_F(IniTest, AKeyAddedAfterALastLineEndingInALoneCrLeavesThatValueAlone) {
+  store.WriteFile("reg.ini", "[s]\r\nk=a\r");
+  ASSERT_TRUE(WriteIniValue(path, "s", Text("n"), "b"));
+  EXPECT_EQ(ReadIniValue(path, "s", Text("k")), "a");
+  EXPECT_EQ(ReadIniValue(path, "s", Text("n")), "b");
+}
+
 TEST_F(IniTest, BlankSectionsReadAsNothing) {
   store.WriteFile("reg.ini", "[ ]\r\n" + key + "=blank\r\n[\t]\r\n" + key + "=tab\r\n");
   EXPECT_EQ(ReadIniValue(path, " ", key, "dflt"), "");
