@@ -8,6 +8,7 @@
 #include <string>
 
 #include "cli/article_output.h"
+#include "cli/command_line.h"
 #include "cli/generate_options.h"
 #include "generator/article_generator.h"
 #include "services/encoding.h"
@@ -21,12 +22,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int kFailure = 1;
-constexpr int kUsage = 2;
-
-void Complain(const std::string& message) {
-  std::fprintf(stderr, "wordloom-generate: %s\n", message.c_str());
-}
+void Complain(const std::string& message) { cli::Complain("wordloom-generate", message); }
 
 bool EndsWith(const Text& text, std::string_view end) {
   return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
