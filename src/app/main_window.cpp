@@ -33,10 +33,18 @@ const QString& TemplatePrompt() {
 
 int RunningGenerations() { return gRunningGenerations.load(); }
 
+QPushButton* MainWindow::AddToolButton(ToolSlot slot, const char* designName,
+                                       const QString& caption) {
+  // The designed group's button size and spacing, below the group's title.
+  const int y = 22 + 35 * static_cast<int>(slot);
+  return ui::MakeButton(tools_, designName, caption, {8, y, 96, 32});
+}
+
 MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("MainWindow"));
   setWindowTitle(QStringLiteral("Wordloom V1.0"));
-  setFixedSize(689, 485);
+  // The designed area, and one column of tools to its right.
+  setFixedSize(689 + kToolColumnWidth, 485);
   move(50, 50);
 
   output_ = new QPlainTextEdit(this);
@@ -77,6 +85,13 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
   generateButton_ =
       ui::MakeButton(this, "按钮_生成文章", QStringLiteral("开始生成文章"), {571, 313, 114, 49});
   connect(generateButton_, &QPushButton::clicked, this, &MainWindow::StartGeneration);
+
+  tools_ = new QGroupBox(QStringLiteral("工具"), this);
+  tools_->setObjectName(QStringLiteral("分组框_工具"));
+  tools_->setGeometry(691, 9, 114, 272);
+  QPushButton* copy =
+      AddToolButton(ToolSlot::kCopyArticle, "按钮_复制文章", QStringLiteral("复制文章"));
+  connect(copy, &QPushButton::clicked, this, &MainWindow::CopyArticle);
 
   advertisement_ = new AdvertisementView(this);
   advertisement_->setObjectName(QStringLiteral("超文本浏览框_阿里云"));

@@ -7,6 +7,7 @@
 #include "services/text.h"
 
 class QComboBox;
+class QGroupBox;
 class QPlainTextEdit;
 class QPushButton;
 class QTextBrowser;
@@ -22,6 +23,10 @@ class MainWindow : public QWidget {
   // Rebuilds the template list; the selection returns to the prompt entry.
   void RefreshTemplateList();
 
+  // The column of tools right of the designed area, one button a slot, top to bottom.
+  static constexpr int kToolColumnWidth = 120;
+  enum class ToolSlot { kCopyArticle, kPreview, kBatch, kStoreCheck, kKeywordManager };
+
   const TextArray& TemplateFileList() const { return templateFileList_; }
   const Text& SelectedTemplateName() const { return selectedTemplateName_; }
 
@@ -34,11 +39,13 @@ class MainWindow : public QWidget {
   void StartGeneration();
   void GenerationWorker();
   void CopyArticle();
+  QPushButton* AddToolButton(ToolSlot slot, const char* designName, const QString& caption);
 
   QPlainTextEdit* output_ = nullptr;
   QComboBox* templateList_ = nullptr;
   QPushButton* generateButton_ = nullptr;
   QTextBrowser* advertisement_ = nullptr;
+  QGroupBox* tools_ = nullptr;
 
   TextArray templateFileList_;
   Text selectedTemplateName_;

@@ -150,6 +150,12 @@ TEST_F(MainWindowTest, DoubleClickCopiesTheArticleEvenWhenEmpty) {
   output->setPlainText(QStringLiteral("第一段\n第二段"));
   testing::DoubleClick(output->viewport());
   EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("第一段\n第二段"));
+
+  // The tools column's button copies the same text.
+  QGuiApplication::clipboard()->setText(QStringLiteral("stale"));
+  testing::Click(testing::Find<QPushButton>(window.get(), "按钮_复制文章"));
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("第一段\n第二段"));
+  EXPECT_EQ(messages.Last().text, QStringLiteral("复制成功"));
 }
 
 TEST_F(MainWindowTest, AWorkerThatCannotStartGivesTheButtonBack) {
