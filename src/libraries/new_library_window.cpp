@@ -81,9 +81,9 @@ void NewLibraryWindow::SaveNewLibrary() {
   // The whole registry is scanned: the tag may not repeat any library's tag, not even the
   // tag this very name holds now.
   bool exists = false;
-  for (const Text& registered : ResourceStore::ListLibraries(kind_)) {
-    if (registered == input->name) exists = true;
-    if (ResourceStore::ReadTag(kind_, registered) == input->tag) {
+  for (const LibraryRecord& registered : ResourceStore::ListLibrariesWithTags(kind_)) {
+    if (registered.name == input->name) exists = true;
+    if (registered.tag == input->tag) {
       Warn(QStringLiteral("标签名重复，请换个名字吧！"));
       return;
     }
