@@ -44,11 +44,9 @@ QPushButton* MainWindow::AddToolButton(ToolSlot slot, const char* designName,
 }
 
 MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
-  setObjectName(QStringLiteral("MainWindow"));
-  setWindowTitle(QStringLiteral("Wordloom V1.0"));
   // The designed area, and one column of tools to its right.
-  setFixedSize(689 + kToolColumnWidth, 485);
-  move(50, 50);
+  ui::DesignWindow(this, "MainWindow", QStringLiteral("Wordloom V1.0"),
+                   {689 + kToolColumnWidth, 485}, QPoint(50, 50));
 
   output_ = new QPlainTextEdit(this);
   output_->setObjectName(QStringLiteral("编辑框_生成的文章"));

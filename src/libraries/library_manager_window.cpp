@@ -27,7 +27,7 @@ constexpr int kTagColumn = 2;
 constexpr int kFolderColumn = 3;
 
 struct KindDesign {
-  QString objectName;
+  const char* objectName;
   QString caption;
   QString listName;
   std::array<int, 4> columnWidths;
@@ -44,7 +44,7 @@ struct KindDesign {
 
 const KindDesign& DesignOf(LibraryKind kind) {
   static const KindDesign sentence{
-      QStringLiteral("SentenceLibraryManagerWindow"),
+      "SentenceLibraryManagerWindow",
       QStringLiteral("管理句子库"),
       QStringLiteral("超级列表框_句子库列表"),
       {70, 100, 150, 150},
@@ -59,7 +59,7 @@ const KindDesign& DesignOf(LibraryKind kind) {
       false,
   };
   static const KindDesign keyword{
-      QStringLiteral("KeywordLibraryManagerWindow"),
+      "KeywordLibraryManagerWindow",
       QStringLiteral("管理关键词库"),
       QStringLiteral("超级列表框_关键词库列表"),
       {70, 100, 100, 200},
@@ -101,10 +101,7 @@ QTreeWidget* BuildList(QWidget* window, const KindDesign& design) {
 LibraryManagerWindow::LibraryManagerWindow(LibraryKind kind, QWidget* parent)
     : QDialog(parent), kind_(kind) {
   const KindDesign& design = DesignOf(kind);
-  setObjectName(design.objectName);
-  setWindowTitle(design.caption);
-  setFixedSize(490, 541);
-  move(50, 50);
+  ui::DesignWindow(this, design.objectName, design.caption, {490, 541}, QPoint(50, 50));
 
   form_ = libraries::BuildLibraryForm(this, kind, 412);
   list_ = BuildList(this, design);
