@@ -24,7 +24,7 @@ add_library(wordloom_gui STATIC
   sentences/sentence_cell_editor.cpp sentences/sentence_cell_editor.h
   sentences/sentence_manager_window.cpp sentences/sentence_manager_window.h
 )
-target_link_libraries(wordloom_gui PUBLIC wordloom_core Qt6::Widgets Qt6::Network)
+target_link_libraries(wordloom_gui PUBLIC wordloom_core wordloom_import Qt6::Widgets Qt6::Network)
 
 add_executable(wordloom app/main.cpp)
 target_link_libraries(wordloom PRIVATE wordloom_gui)
