@@ -141,6 +141,8 @@ void LibraryManagerWindow::FillLibraryList() {
     row->setText(kNameColumn, ui::DisplayName(name));
     row->setText(kTagColumn, ui::Display(ResourceStore::ReadTag(kind_, name)));
     row->setText(kFolderColumn, ui::DisplayName(ResourceStore::LibraryFolder(kind_, name)));
+    // The designed widths cut long tags and paths; the whole text shows on hovering.
+    for (int column : {kTagColumn, kFolderColumn}) row->setToolTip(column, row->text(column));
   }
 }
 
