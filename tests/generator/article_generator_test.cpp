@@ -117,7 +117,7 @@ TEST_F(GeneratorTest, TagsBroughtInBySentencesFollowTheRegistryOrder) {
 TEST_F(GeneratorTest, ReplacementsTakeTheFirstOccurrenceOfTheTextAsItIsThen) {
   store.RegisterLibrary(kSentence, "self", "T");
   store.WriteLibraryFile(kSentence, "self", "a.txt", {"xTx"});
-  EXPECT_EQ(Generate("T"), "xTx");     // one counted replacement: the inserted T stays
+  EXPECT_EQ(Generate("T"), "xTx");      // one counted replacement: the inserted T stays
   EXPECT_EQ(Generate("TT"), "xxTxxT");  // the second lands inside the first sentence
 
   store.RegisterLibrary(kSentence, "straddle", "ab");
@@ -183,6 +183,67 @@ TEST_F(GeneratorTest, ADrawSeesTheDiskAsItIsAtThatMoment) {
   EXPECT_EQ(generator.PickRandomLine(folder), "fifth");
 }
 
+// What the passes keep between articles (the registries, the rules and what is built over
+// them, the libraries' lines) is never older than the disk at the next article.
+TEST_F(GeneratorTest, TheNextArticleSeesEveryChangeOnDisk) {
+  // Enough libraries that the tags are found by one scan over all of them.
+  for (const char* name : {"a", "b", "c", "d", "e", "f"}) {
+    store.RegisterLibrary(kSentence, name, std::string("{") + name + "}");
+    store.WriteLibraryFile(kSentence, name, "x.txt", {std::string(name) + "1"});
+  }
+  store.WriteFile("同义词库/r.txt", "a1=>A1\r\n");
+  EXPECT_EQ(Generate("{a}{f}"), "A1f1");
+
+  // A rule rewritten in place by another program, same size.
+  {
+    std::ofstream out(store.FsPath("同义词库/r.txt"), std::ios::binary | std::ios::in);
+    out << "f1=>F1";
+  }
+  EXPECT_EQ(Generate("{a}{f}"), "a1F1");
+  // A line rewritten in place.
+  {
+    std::ofstream out(store.FsPath("句子库/f/x.txt"), std::ios::binary | std::ios::in);
+    out << "f2";
+  }
+  EXPECT_EQ(Generate("{a}{f}"), "a1f2");
+  // A registry entry changed by this program, then by another one in place.
+  ASSERT_TRUE(ResourceStore::WriteTag(kSentence, "f", "{g}"));
+  EXPECT_EQ(Generate("{a}{f}{g}"), "a1{f}f2");
+  const std::string registry = store.ReadFile("juzi.ini");
+  std::string edited = registry;
+  edited.replace(edited.find("{g}"), 3, "{h}");
+  {
+    std::ofstream out(store.FsPath("juzi.ini"), std::ios::binary | std::ios::in);
+    out << edited;
+  }
+  EXPECT_EQ(Generate("{a}{g}{h}"), "a1{g}f2");
+  // A rule file removed.
+  std::filesystem::remove(store.FsPath("同义词库/r.txt"));
+  EXPECT_EQ(Generate("{a}{h}"), "a1f2");
+}
+
+// Each pass stops where the text would pass the size limit, and the article is refused.
+TEST_F(GeneratorTest, NoPassMakesAnArticleBeyondTheSizeLimit) {
+  const std::string big(kMaxArticleBytes / 4 + 1, 'x');
+  store.RegisterLibrary(kSentence, "big", "{S}");
+  store.WriteFile("句子库/big/a.txt", big + "\r\n");
+  SeedRandom(1);
+  EXPECT_TRUE(generator.TryGenerate("{S}{S}{S}").has_value());
+  EXPECT_FALSE(generator.TryGenerate("{S}{S}{S}{S}").has_value());
+  EXPECT_EQ(generator.Generate("{S}{S}{S}{S}"), "");
+
+  std::filesystem::remove_all(store.FsPath("句子库"));
+  store.RegisterLibrary(kKeyword, "big", "{K}");
+  store.WriteFile("关键词库/big/a.txt", big + "\r\n");
+  EXPECT_TRUE(generator.TryGenerate("{K}{K}{K}").has_value());
+  EXPECT_FALSE(generator.TryGenerate("{K}{K}{K}{K}").has_value());
+
+  // A rule that lengthens the text: the growth of all its replacements together counts.
+  store.WriteFile("同义词库/r.txt", "q=>" + std::string(1 << 20, 'y') + "\r\n");
+  EXPECT_TRUE(generator.TryGenerate(std::string(64, 'q')).has_value());  // 64 MiB exactly
+  EXPECT_FALSE(generator.TryGenerate(std::string(65, 'q')).has_value());
+}
+
 TEST_F(GeneratorTest, LinesFollowTheLineRuleAndStopAtANul) {
   store.RegisterLibrary(kSentence, "lib", "{S}");
   store.WriteFile("句子库/lib/a.txt", std::string("lf\nonly\r\n\r\ntail\0hidden\r\n", 25));
@@ -203,14 +264,22 @@ TEST_F(GeneratorTest, EveryLineOfALongFileCanBeDrawn) {
   const Text folder = ResourceStore::LibraryFolder(kSentence, "big");
   SeedRandom(9);
   long highest = 0;
-  for (int i = 0; i < 20000; ++i) highest = std::max(highest, std::stol(generator.PickRandomLine(folder)));
+  for (int i = 0; i < 20000; ++i)
+    highest = std::max(highest, std::stol(generator.PickRandomLine(folder)));
   EXPECT_GT(highest, 32768);
 }
 
 TEST(DrawCacheLines, AgreeWithTheLineRule) {
   TempStore store;
-  const std::string contents[] = {"", "\r\n", "a", "a\r\n", "\r\n\r\nb", "a\r\n\r\nb\r\n",
-                                  "\x81\r\nx\r\n", "x\xD5\x5D\r\n\r", std::string("a\0\r\nb", 5)};
+  const std::string contents[] = {"",
+                                  "\r\n",
+                                  "a",
+                                  "a\r\n",
+                                  "\r\n\r\nb",
+                                  "a\r\n\r\nb\r\n",
+                                  "\x81\r\nx\r\n",
+                                  "x\xD5\x5D\r\n\r",
+                                  std::string("a\0\r\nb", 5)};
   int i = 0;
   for (const std::string& content : contents) {
     const std::string name = "f" + std::to_string(i++) + ".txt";

@@ -112,25 +112,117 @@ TEST(ReplacementEquivalence, SentencePassMatchesTheFirstOccurrenceRule) {
   }
 }
 
+// The tag passes over several libraries, one library after another as the plain definition
+// goes: count (letter case ignored), draw, replace the first exact occurrence. Enough
+// libraries that the passes find the occurring tags with one scan and follow the text as
+// earlier libraries change it: tags that overlap, twins in other letter case, lines that
+// hold later libraries' tags whole or in part.
+struct PlainLibrary {
+  std::string tag;
+  TextArray lines;
+};
+
+std::string PlainTagPass(std::string text, const std::vector<PlainLibrary>& libraries,
+                         bool keywords) {
+  for (const PlainLibrary& library : libraries) {
+    // One file per library: its draw takes no random number.
+    auto draw = [&] {
+      return library.lines[RandomInRange(1, static_cast<long>(library.lines.size())) - 1];
+    };
+    const Text keyword = keywords ? draw() : Text();
+    const std::size_t n = textscan::Count(text, library.tag, true);
+    for (std::size_t i = 0; i < n; ++i) {
+      const Text line = keywords ? keyword : draw();
+      const std::size_t p = textscan::Find(text, library.tag, 0, false);
+      if (p != textscan::kNotFound) text.replace(p, library.tag.size(), line);
+    }
+  }
+  return text;
+}
+
+TEST(ReplacementEquivalence, TagPassesOverManyLibrariesMatchTheLibraryByLibraryRule) {
+  TempStore store;
+  ArticleGenerator generator;
+  RandomTexts random(99, false);
+  for (int round = 0; round < 300; ++round) {
+    const bool keywords = round % 2 == 1;
+    std::vector<PlainLibrary> libraries(5 + random.Below(5));
+    for (std::size_t i = 0; i < libraries.size(); ++i) {
+      std::string& tag = libraries[i].tag;
+      if (i > 0 && random.Below(4) == 0) {
+        // A twin of an earlier tag in other letter case, or a piece of it.
+        tag = libraries[random.Below(i)].tag;
+        for (char& c : tag) c = std::isalpha(static_cast<unsigned char>(c)) ? c ^ 0x20 : c;
+        if (random.Below(2) == 0 && tag.size() > 1) tag = tag.substr(random.Below(tag.size()));
+      } else {
+        tag = random.Make(3) + "a";
+      }
+    }
+    std::string ini;
+    for (std::size_t i = 0; i < libraries.size(); ++i) {
+      const std::string name = "lib" + std::to_string(i);
+      ini += "[" + name + "]\r\n" + G("标签") + "=" + libraries[i].tag + "\r\n";
+      std::string file;
+      for (std::size_t k = 1 + random.Below(3); k > 0; --k) {
+        // Lines that bring in a later library's tag, or the start or end of one.
+        const std::string& other = libraries[random.Below(libraries.size())].tag;
+        const std::size_t shape = random.Below(4);
+        const std::string piece = shape == 0   ? other
+                                  : shape == 1 ? other.substr(0, 1 + random.Below(other.size()))
+                                  : shape == 2 ? other.substr(random.Below(other.size()))
+                                               : std::string();
+        file += random.Make(3) + piece + random.Make(2) + "\r\n";
+      }
+      libraries[i].lines = ResourceStore::SplitLines(file);
+      if (libraries[i].lines.empty()) {
+        file = "x\r\n";
+        libraries[i].lines = {"x"};
+      }
+      store.WriteFile((keywords ? "关键词库/" : "句子库/") + name + "/a.txt", file);
+    }
+    store.WriteFile(keywords ? "keyword.ini" : "juzi.ini", ini);
+    store.WriteFile(keywords ? "juzi.ini" : "keyword.ini", "");
+
+    std::string text = random.Make(10);
+    for (std::size_t k = random.Below(6); k > 0; --k) {
+      text += libraries[random.Below(libraries.size())].tag + random.Make(4);
+    }
+    SeedRandom(static_cast<std::uint32_t>(round));
+    const std::string expected = PlainTagPass(text, libraries, keywords);
+    const int afterDraws = NextRandom15();
+    SeedRandom(static_cast<std::uint32_t>(round));
+    const Text actual =
+        keywords ? generator.ExpandKeywordTags(text) : generator.ExpandSentenceTags(text);
+    ASSERT_EQ(actual, expected) << "round " << round << ", text " << ::testing::PrintToString(text)
+                                << ", registry " << ::testing::PrintToString(ini);
+    ASSERT_EQ(NextRandom15(), afterDraws) << "round " << round;
+  }
+}
+
 // Rule after rule, each replacing every occurrence in the text the earlier rules left.
 TEST(ReplacementEquivalence, SynonymPassMatchesRuleAfterRule) {
   TempStore store;
   ArticleGenerator generator;
   RandomTexts random(7, true);
-  for (int round = 0; round < 600; ++round) {
-    const std::string text = random.Make(40);
+  for (int round = 0; round < 900; ++round) {
+    // Now and then a long text with many rules: replacements land in pieces that earlier
+    // ones cut, far apart and side by side.
+    const bool large = round % 3 == 2;
+    const std::string text = random.Make(large ? 400 : 40);
     std::string files[2];
     // Half of the find texts are taken from the text as the rules before left it, often
     // across the ends of what they inserted; the other half are random.
     std::string guide = text;
     for (std::string& file : files) {
-      for (std::size_t i = random.Below(12); i > 0; --i) {
+      for (std::size_t i = random.Below(large ? 60 : 12); i > 0; --i) {
         std::string find = random.Make(3);
         if (random.Below(2) == 0 && guide.size() >= 3) {
           find = guide.substr(random.Below(guide.size() - 2), 2 + random.Below(2));
         }
         // Mostly "find=>replacement"; sometimes a line of one piece or of three.
-        const std::string line = find + (random.Below(8) != 0 ? "=>" : "") + random.Make(3);
+        // "find=>=>x" replaces by nothing.
+        const std::string line = find + (random.Below(8) != 0 ? "=>" : "") +
+                                 (random.Below(6) == 0 ? "=>" : "") + random.Make(3);
         file += line + "\r\n";
         const TextArray pieces = SplitText(line, "=>");
         if (pieces.size() >= 2) guide = textscan::ReplaceAll(guide, pieces[0], pieces[1]);

@@ -1,0 +1,219 @@
+#include "generator/piece_list.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace wordloom {
+namespace {
+
+// The order numbers of new pieces halve the gap between their neighbours; past the last
+// piece the gap reaches up to here.
+constexpr std::uint64_t kOrderEnd = std::uint64_t{1} << 62;
+constexpr std::uint64_t kOrderStep = std::uint64_t{1} << 30;
+
+}  // namespace
+
+void PieceList::Reset(std::string_view text) {
+  pieces_.clear();
+  pieces_.push_back({nullptr, 0, 0, 0, kNone, 0, 0});
+  size_ = text.size();
+  // In short pieces from the start: a piece cut many times forwards through every cut before
+  // the offset asked for, so the cuts of one piece must stay few.
+  for (std::size_t at = 0; at < text.size(); at += kFirstPiece) {
+    Insert(pieces_[0].prev, text.data() + at,
+           static_cast<std::uint32_t>(std::min(kFirstPiece, text.size() - at)));
+  }
+}
+
+PieceList::Place PieceList::PlaceInText(std::size_t offset) const {
+  return Place{static_cast<std::uint32_t>(1 + offset / kFirstPiece),
+               static_cast<std::uint32_t>(offset % kFirstPiece)};
+}
+
+PieceList::Place PieceList::Start() const {
+  const std::uint32_t first = pieces_[0].next;
+  return first == 0 ? Place{} : Place{first, 0};
+}
+
+PieceList::Place PieceList::Resolve(Place place) const {
+  if (place.piece == 0) return place;  // the end of the text stays the end
+  std::uint32_t piece = place.piece;
+  std::uint32_t offset = place.offset;
+  while (offset >= pieces_[piece].length) {
+    const Piece& p = pieces_[piece];
+    if (p.forward == kNone || offset < p.forwardAt) return Place{};  // replaced
+    offset -= p.forwardAt;
+    piece = p.forward;
+  }
+  return Place{piece, offset};
+}
+
+bool PieceList::Before(Place a, Place b) const {
+  if (a.piece == b.piece) return a.offset < b.offset;
+  return pieces_[a.piece].order < pieces_[b.piece].order;
+}
+
+PieceList::Place PieceList::Advance(Place place, std::size_t length) const {
+  std::size_t offset = place.offset + length;
+  std::uint32_t piece = place.piece;
+  while (offset > pieces_[piece].length && pieces_[piece].next != 0) {
+    offset -= pieces_[piece].length;
+    piece = pieces_[piece].next;
+  }
+  return Place{piece, static_cast<std::uint32_t>(offset)};
+}
+
+bool PieceList::HoldsAt(Place place, std::string_view bytes) const {
+  std::uint32_t piece = place.piece;
+  std::size_t offset = place.offset;
+  while (!bytes.empty()) {
+    if (piece == 0) return false;  // the text ends first
+    const Piece& p = pieces_[piece];
+    const std::size_t n = std::min<std::size_t>(bytes.size(), p.length - offset);
+    if (std::memcmp(p.data + offset, bytes.data(), n) != 0) return false;
+    bytes.remove_prefix(n);
+    piece = p.next;
+    offset = 0;
+  }
+  return true;
+}
+
+bool PieceList::StartsCharacter(Place place, Place from) const {
+  std::uint32_t piece = place.piece;
+  std::size_t end = place.offset;
+  std::size_t run = 0;  // bytes of 0x80 and above right before the place
+  for (;;) {
+    const Piece& p = pieces_[piece];
+    const std::size_t low = piece == from.piece ? from.offset : 0;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(p.data);
+    std::size_t k = end;
+    while (k >= low + 8) {  // eight bytes at a time through double-byte text
+      std::uint64_t word;
+      std::memcpy(&word, bytes + k - 8, 8);
+      if ((word & 0x8080808080808080u) != 0x8080808080808080u) break;
+      k -= 8;
+    }
+    while (k > low && bytes[k - 1] >= 0x80) --k;
+    run += end - k;
+    if (k > low || piece == from.piece) break;  // a byte below 0x80, or the count's start
+    piece = p.prev;
+    if (piece == 0) break;  // the start of the text
+    end = pieces_[piece].length;
+  }
+  return run % 2 == 0;
+}
+
+PieceList::Place PieceList::Replace(Place place, std::size_t length, std::string_view replacement) {
+  const std::uint32_t first = CutAt(place.piece, place.offset);
+  const std::uint32_t before = pieces_[first].prev;
+  std::uint32_t piece = first;
+  for (std::size_t remaining = length; remaining > 0;) {
+    std::size_t n = pieces_[piece].length;
+    if (n > remaining) {
+      CutAt(piece, static_cast<std::uint32_t>(remaining));
+      n = remaining;
+    }
+    const std::uint32_t next = pieces_[piece].next;
+    Unlink(piece);
+    remaining -= n;
+    piece = next;
+  }
+  size_ = size_ - length + replacement.size();
+  if (replacement.empty()) return Place{piece, 0};
+  return Place{Insert(before, replacement.data(), static_cast<std::uint32_t>(replacement.size())),
+               0};
+}
+
+std::size_t PieceList::Window(Place place, std::size_t length, std::size_t before,
+                              std::size_t after, std::string& window,
+                              std::vector<Stretch>& places) const {
+  window.clear();
+  places.clear();
+  // Backwards from the place (piece 0: the end of the text), then in text order.
+  std::uint32_t piece = place.piece;
+  std::size_t end = place.offset;
+  if (place.offset == 0) {
+    piece = pieces_[place.piece].prev;
+    end = pieces_[piece].length;
+  }
+  std::size_t need = before;
+  while (need > 0 && piece != 0) {
+    const std::size_t n = std::min(end, need);
+    if (n > 0) places.push_back({n, Place{piece, static_cast<std::uint32_t>(end - n)}});
+    need -= n;
+    piece = pieces_[piece].prev;
+    end = pieces_[piece].length;
+  }
+  std::reverse(places.begin(), places.end());
+  for (Stretch& stretch : places) {
+    const std::size_t n = stretch.windowOffset;  // held the length until now
+    stretch.windowOffset = window.size();
+    window.append(pieces_[stretch.place.piece].data + stretch.place.offset, n);
+  }
+  const std::size_t at = window.size();
+  piece = place.piece;
+  std::size_t offset = place.offset;
+  need = length + after;
+  while (need > 0 && piece != 0) {
+    const std::size_t n = std::min<std::size_t>(pieces_[piece].length - offset, need);
+    places.push_back({window.size(), Place{piece, static_cast<std::uint32_t>(offset)}});
+    window.append(pieces_[piece].data + offset, n);
+    need -= n;
+    piece = pieces_[piece].next;
+    offset = 0;
+  }
+  return at;
+}
+
+std::string PieceList::Text() const {
+  std::string text;
+  text.reserve(size_);
+  for (std::uint32_t piece = pieces_[0].next; piece != 0; piece = pieces_[piece].next) {
+    text.append(pieces_[piece].data, pieces_[piece].length);
+  }
+  return text;
+}
+
+std::uint32_t PieceList::CutAt(std::uint32_t piece, std::uint32_t offset) {
+  if (offset == 0) return piece;
+  if (offset == pieces_[piece].length) return pieces_[piece].next;
+  const std::uint32_t rest =
+      Insert(piece, pieces_[piece].data + offset, pieces_[piece].length - offset);
+  Piece& cut = pieces_[piece];
+  Piece& tail = pieces_[rest];
+  tail.forward = cut.forward;
+  tail.forwardAt = cut.forward == kNone ? 0 : cut.forwardAt - offset;
+  cut.forward = rest;
+  cut.forwardAt = offset;
+  cut.length = offset;
+  return rest;
+}
+
+std::uint32_t PieceList::Insert(std::uint32_t after, const char* data, std::uint32_t length) {
+  const std::uint32_t next = pieces_[after].next;
+  auto gap = [&] { return (next == 0 ? kOrderEnd : pieces_[next].order) - pieces_[after].order; };
+  if (gap() < 2) Renumber();
+  const std::uint64_t order = pieces_[after].order + gap() / 2;
+  const auto index = static_cast<std::uint32_t>(pieces_.size());
+  pieces_.push_back({data, length, after, next, kNone, 0, order});
+  pieces_[after].next = index;
+  pieces_[next].prev = index;
+  return index;
+}
+
+void PieceList::Unlink(std::uint32_t piece) {
+  Piece& p = pieces_[piece];
+  pieces_[p.prev].next = p.next;
+  pieces_[p.next].prev = p.prev;
+  p.length = 0;  // its bytes are gone; later ones stay reachable through `forward`
+}
+
+void PieceList::Renumber() {
+  std::uint64_t order = 0;
+  for (std::uint32_t piece = pieces_[0].next; piece != 0; piece = pieces_[piece].next) {
+    order += kOrderStep;
+    pieces_[piece].order = order;
+  }
+}
+
+}  // namespace wordloom
