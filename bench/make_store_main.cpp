@@ -77,9 +77,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (shape.libraries > 0) {
-    std::printf("%zu sentence and %zu keyword libraries, %zu synonym rules and the template %s in %s\n",
-                shape.libraries, shape.libraries, shape.synonyms, wordloom::bench::kTemplateName,
-                dest.c_str());
+    std::printf(
+        "%zu sentence and %zu keyword libraries, %zu synonym rules and the template %s in %s\n",
+        shape.libraries, shape.libraries, shape.synonyms, wordloom::bench::kTemplateName,
+        dest.c_str());
   } else {
     std::printf("%zu sentences, %zu keywords, %zu synonym rules and the template %s in %s\n",
                 shape.sentences, shape.keywords, shape.synonyms, wordloom::bench::kTemplateName,

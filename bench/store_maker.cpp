@@ -141,7 +141,8 @@ std::vector<std::string> MakeTwoLibraries(const fs::path& root, const StoreShape
     std::snprintf(name, sizeof name, "%02zu.txt", f + 1);
     WriteBytes(sentenceFolder / (std::string("句子") + name), SentenceFile(maker, n, used));
   }
-  WriteBytes(root / "关键词库" / kKeywordLibrary / "关键词.txt", KeywordFile(maker, shape.keywords));
+  WriteBytes(root / "关键词库" / kKeywordLibrary / "关键词.txt",
+             KeywordFile(maker, shape.keywords));
   std::vector<std::string> calls(kTemplateSentenceTags, Utf8ToText(kSentenceTag));
   calls.insert(calls.end(), kTemplateKeywordTags, Utf8ToText(kKeywordTag));
   return calls;
@@ -156,7 +157,8 @@ std::vector<std::string> MakeManyLibraries(const fs::path& root, const StoreShap
     const std::string sentences = LibraryName(true, i), keywords = LibraryName(false, i);
     sentenceRegistry += Registry(sentences.c_str(), ManyLibrariesTag(true, i).c_str());
     keywordRegistry += Registry(keywords.c_str(), ManyLibrariesTag(false, i).c_str());
-    WriteBytes(root / "句子库" / sentences / "句子.txt", SentenceFile(maker, kLibrarySentences, used));
+    WriteBytes(root / "句子库" / sentences / "句子.txt",
+               SentenceFile(maker, kLibrarySentences, used));
     WriteBytes(root / "关键词库" / keywords / "关键词.txt", KeywordFile(maker, kLibraryKeywords));
   }
   WriteBytes(root / "juzi.ini", sentenceRegistry);

@@ -23,7 +23,7 @@ struct StoreShape {
   // (or all, when fewer), spread over the registries. `sentences` and `keywords` then do not
   // count.
   std::size_t libraries = 0;
-  std::uint32_t seed = 1;    // the same shape and seed give the same store
+  std::uint32_t seed = 1;  // the same shape and seed give the same store
 };
 
 // The template's file name in the made store, and the tags it calls (UTF-8).
