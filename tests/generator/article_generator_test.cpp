@@ -6,7 +6,9 @@
 #include <fstream>
 #include <set>
 
+#include "generator/change_monitor.h"
 #include "generator/draw_cache.h"
+#include "services/change_epoch.h"
 #include "services/files.h"
 #include "services/random.h"
 #include "support/temp_store.h"
@@ -181,6 +183,38 @@ TEST_F(GeneratorTest, ADrawSeesTheDiskAsItIsAtThatMoment) {
   std::filesystem::remove_all(store.FsPath("句子库/lib"));
   store.WriteFile("句子库/lib/c.txt", "fifth");
   EXPECT_EQ(generator.PickRandomLine(folder), "fifth");
+}
+
+// A store kept in a busy folder (the temporary folder, a home folder) must not be read again
+// whenever something beside it changes; the folder itself moved away or replaced is seen.
+TEST_F(GeneratorTest, OnlyChangesOfTheWatchedFoldersThemselvesCount) {
+  store.RegisterLibrary(kSentence, "lib", "{S}");
+  store.RegisterLibrary(kSentence, "other", "{O}");
+  store.WriteLibraryFile(kSentence, "lib", "a.txt", {"first"});
+  const Text folder = ResourceStore::LibraryFolder(kSentence, "lib");
+  EXPECT_EQ(generator.PickRandomLine(folder), "first");
+
+  const std::uint64_t before = CurrentChangeEpoch();
+  store.WriteFile("句子库/beside.txt", "x");
+  store.WriteFile("句子库/other/b.txt", "y");
+  std::filesystem::remove(store.FsPath("句子库/beside.txt"));
+  std::filesystem::remove(store.FsPath("句子库/other/b.txt"));
+  ChangeMonitor::Instance().Drain();
+  EXPECT_EQ(CurrentChangeEpoch(), before);
+  EXPECT_EQ(generator.PickRandomLine(folder), "first");
+
+  // Swapped for another folder by renames: the old folder's own watch sees it moved.
+  store.WriteLibraryFile(kSentence, "other", "a.txt", {"second"});
+  std::filesystem::rename(store.FsPath("句子库/lib"), store.FsPath("句子库/old"));
+  std::filesystem::rename(store.FsPath("句子库/other"), store.FsPath("句子库/lib"));
+  EXPECT_EQ(generator.PickRandomLine(folder), "second");
+  // Watched now is the folder that took the name, not the one that went away.
+  store.WriteLibraryFile(kSentence, "lib", "a.txt", {"third"});
+  EXPECT_EQ(generator.PickRandomLine(folder), "third");
+  // Made anew where it stood: only the parent's watch is left to see it.
+  std::filesystem::remove_all(store.FsPath("句子库/lib"));
+  std::filesystem::rename(store.FsPath("句子库/old"), store.FsPath("句子库/lib"));
+  EXPECT_EQ(generator.PickRandomLine(folder), "first");
 }
 
 // What the passes keep between articles (the registries, the rules and what is built over
