@@ -6,28 +6,36 @@
 namespace wordloom {
 namespace {
 
-// The order numbers of new pieces halve the gap between their neighbours; past the last
+// The order numbers of new pieces split the gap between their neighbours; past the last
 // piece the gap reaches up to here.
 constexpr std::uint64_t kOrderEnd = std::uint64_t{1} << 62;
-constexpr std::uint64_t kOrderStep = std::uint64_t{1} << 30;
 
 }  // namespace
 
-void PieceList::Reset(std::string_view text) {
+void PieceList::Reset(std::string_view text, const std::vector<std::uint64_t>* characterStarts) {
   pieces_.clear();
-  pieces_.push_back({nullptr, 0, 0, 0, kNone, 0, 0});
+  pieces_.push_back({nullptr, 0, 0, 0, kNone, 0, 0, true});
   size_ = text.size();
-  // In short pieces from the start: a piece cut many times forwards through every cut before
-  // the offset asked for, so the cuts of one piece must stay few.
-  for (std::size_t at = 0; at < text.size(); at += kFirstPiece) {
-    Insert(pieces_[0].prev, text.data() + at,
-           static_cast<std::uint32_t>(std::min(kFirstPiece, text.size() - at)));
+  trackCharacters_ = characterStarts != nullptr;
+  firstPiece_ = text.size() > kLongText ? kLongPiece : kShortPiece;
+  const std::size_t count = (text.size() + firstPiece_ - 1) / firstPiece_;
+  pieces_.reserve(count + 1);
+  const std::uint64_t step = kOrderEnd / (count + 1);
+  for (std::size_t k = 0; k < count; ++k) {
+    const std::size_t at = k * firstPiece_;
+    const auto index = static_cast<std::uint32_t>(k + 1);
+    const bool starts = trackCharacters_ && ((*characterStarts)[at / 64] >> (at % 64) & 1) != 0;
+    pieces_.push_back({text.data() + at,
+                       static_cast<std::uint32_t>(std::min(firstPiece_, text.size() - at)),
+                       index - 1, 0, kNone, 0, step * (k + 1), starts});
+    pieces_[index - 1].next = index;
   }
+  pieces_[0].prev = static_cast<std::uint32_t>(count);
 }
 
 PieceList::Place PieceList::PlaceInText(std::size_t offset) const {
-  return Place{static_cast<std::uint32_t>(1 + offset / kFirstPiece),
-               static_cast<std::uint32_t>(offset % kFirstPiece)};
+  return Place{static_cast<std::uint32_t>(1 + offset / firstPiece_),
+               static_cast<std::uint32_t>(offset % firstPiece_)};
 }
 
 PieceList::Place PieceList::Start() const {
@@ -103,6 +111,20 @@ bool PieceList::StartsCharacter(Place place, Place from) const {
   return run % 2 == 0;
 }
 
+bool PieceList::StartsCharacterAfter(const char* data, std::size_t n, bool firstStarts) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(data);
+  std::size_t k = n;  // the bytes of 0x80 and above right before byte n start at k
+  while (k >= 8) {
+    std::uint64_t word;
+    std::memcpy(&word, bytes + k - 8, 8);
+    if ((word & 0x8080808080808080u) != 0x8080808080808080u) break;
+    k -= 8;
+  }
+  while (k > 0 && bytes[k - 1] >= 0x80) --k;
+  const bool even = (n - k) % 2 == 0;
+  return k > 0 ? even : even == firstStarts;
+}
+
 PieceList::Place PieceList::Replace(Place place, std::size_t length, std::string_view replacement) {
   const std::uint32_t first = CutAt(place.piece, place.offset);
   const std::uint32_t before = pieces_[first].prev;
@@ -120,8 +142,7 @@ PieceList::Place PieceList::Replace(Place place, std::size_t length, std::string
   }
   size_ = size_ - length + replacement.size();
   if (replacement.empty()) return Place{piece, 0};
-  return Place{Insert(before, replacement.data(), static_cast<std::uint32_t>(replacement.size())),
-               0};
+  return Place{InsertPieces(before, replacement.data(), replacement.size(), true), 0};
 }
 
 std::size_t PieceList::Window(Place place, std::size_t length, std::size_t before,
@@ -177,8 +198,12 @@ std::string PieceList::Text() const {
 std::uint32_t PieceList::CutAt(std::uint32_t piece, std::uint32_t offset) {
   if (offset == 0) return piece;
   if (offset == pieces_[piece].length) return pieces_[piece].next;
+  const Piece& whole = pieces_[piece];
+  const bool tailStarts =
+      trackCharacters_ && StartsCharacterAfter(whole.data, offset, whole.startsCharacter);
+  // No piece is longer than kLongPiece, so the rest is one piece.
   const std::uint32_t rest =
-      Insert(piece, pieces_[piece].data + offset, pieces_[piece].length - offset);
+      InsertPieces(piece, whole.data + offset, whole.length - offset, tailStarts);
   Piece& cut = pieces_[piece];
   Piece& tail = pieces_[rest];
   tail.forward = cut.forward;
@@ -189,16 +214,28 @@ std::uint32_t PieceList::CutAt(std::uint32_t piece, std::uint32_t offset) {
   return rest;
 }
 
-std::uint32_t PieceList::Insert(std::uint32_t after, const char* data, std::uint32_t length) {
+std::uint32_t PieceList::InsertPieces(std::uint32_t after, const char* data, std::size_t length,
+                                      bool startsCharacter) {
   const std::uint32_t next = pieces_[after].next;
+  const std::size_t count = (length + kLongPiece - 1) / kLongPiece;
   auto gap = [&] { return (next == 0 ? kOrderEnd : pieces_[next].order) - pieces_[after].order; };
-  if (gap() < 2) Renumber();
-  const std::uint64_t order = pieces_[after].order + gap() / 2;
-  const auto index = static_cast<std::uint32_t>(pieces_.size());
-  pieces_.push_back({data, length, after, next, kNone, 0, order});
-  pieces_[after].next = index;
-  pieces_[next].prev = index;
-  return index;
+  if (gap() <= count) Renumber();
+  // Spread evenly over the gap, which leaves room for as many replacements at any of them.
+  const std::uint64_t step = gap() / (count + 1);
+  std::uint64_t order = pieces_[after].order;
+  const auto first = static_cast<std::uint32_t>(pieces_.size());
+  std::uint32_t prev = after;
+  for (std::size_t at = 0; at < length; at += kLongPiece) {
+    const auto n = static_cast<std::uint32_t>(std::min(kLongPiece, length - at));
+    const auto index = static_cast<std::uint32_t>(pieces_.size());
+    order += step;
+    pieces_.push_back({data + at, n, prev, next, kNone, 0, order, startsCharacter});
+    pieces_[prev].next = index;
+    if (trackCharacters_) startsCharacter = StartsCharacterAfter(data + at, n, startsCharacter);
+    prev = index;
+  }
+  pieces_[next].prev = prev;
+  return first;
 }
 
 void PieceList::Unlink(std::uint32_t piece) {
@@ -209,9 +246,12 @@ void PieceList::Unlink(std::uint32_t piece) {
 }
 
 void PieceList::Renumber() {
+  std::uint64_t count = 0;
+  for (std::uint32_t piece = pieces_[0].next; piece != 0; piece = pieces_[piece].next) ++count;
+  const std::uint64_t step = kOrderEnd / (count + 2);
   std::uint64_t order = 0;
   for (std::uint32_t piece = pieces_[0].next; piece != 0; piece = pieces_[piece].next) {
-    order += kOrderStep;
+    order += step;
     pieces_[piece].order = order;
   }
 }

@@ -8,7 +8,17 @@
 
 namespace wordloom {
 
+bool WholeCharacters(std::string_view bytes) {
+  std::size_t i = 0;
+  while (i < bytes.size()) i += static_cast<unsigned char>(bytes[i]) >= 0x80 ? 2 : 1;
+  return i == bytes.size();
+}
+
 SynonymSet::SynonymSet(std::vector<SynonymRule> rules) : rules_(std::move(rules)) {
+  keepsCharacters_.reserve(rules_.size());
+  for (const SynonymRule& rule : rules_) {
+    keepsCharacters_.push_back(WholeCharacters(rule.find) && WholeCharacters(rule.replacement));
+  }
   std::unordered_map<std::string_view, std::uint32_t> patternOf;
   std::vector<std::string_view> patterns;
   std::vector<std::uint32_t> patternOfRule;
@@ -19,7 +29,7 @@ SynonymSet::SynonymSet(std::vector<SynonymRule> rules) : rules_(std::move(rules)
     if (added) patterns.push_back(rule.find);
     patternOfRule.push_back(it->second);
   }
-  finds_ = PatternMatcher(patterns, false);
+  finds_ = PatternTable(patterns);
   // The rules grouped by pattern, each group in rule order.
   ruleBegin_.assign(patterns.size() + 1, 0);
   for (std::uint32_t pattern : patternOfRule) ++ruleBegin_[pattern + 1];

@@ -1,0 +1,132 @@
+// Many byte patterns looked up by the bytes at a place of a text: which patterns occur there.
+// A lookup costs one probe of a hash table per distinct pattern length up to eight bytes, and
+// one more for all longer patterns together (keyed by their first eight bytes), however many
+// patterns there are and however alike they begin; the rules of a synonym store, thousands of
+// two- and three-character words that share their first characters, are the case it is made
+// for. Matches are reported wherever the bytes match; callers keep the ones their rule allows.
+#pragma once
+
+#include <array>
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace wordloom {
+
+class PatternTable {
+ public:
+  static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+  // Patterns up to this long are keyed by all their bytes.
+  static constexpr std::size_t kKeyBytes = 8;
+
+  PatternTable() = default;
+  // The patterns must be distinct and not empty; a pattern's id is its index.
+  explicit PatternTable(const std::vector<std::string_view>& patterns);
+
+  bool Empty() const { return offsets_.size() <= 1; }
+  std::size_t Length(std::uint32_t id) const { return offsets_[id + 1] - offsets_[id]; }
+  std::size_t MaxLength() const { return maxLength_; }
+  // Bytes held, for the memory figures of the benchmarks.
+  std::size_t MemoryBytes() const;
+
+  // Calls onMatch(id) for every pattern longer than `skipUpTo` bytes that occurs at `at` in
+  // the bytes [0, size), shorter ones first.
+  template <typename OnMatch>
+  void MatchesAt(const unsigned char* bytes, std::size_t size, std::size_t at, std::size_t skipUpTo,
+                 OnMatch&& onMatch) const {
+    const std::size_t room = size - at;
+    // Most places start no pattern at all when the patterns are few; a table of the two bytes
+    // each pattern starts with passes over them with one look.
+    const unsigned pair = room > 1 ? bytes[at] << 8 | bytes[at + 1] : bytes[at] << 8;
+    if ((starts_[pair >> 6] >> (pair & 63) & 1) == 0) return;
+    const std::uint64_t word = Load(bytes + at, room);
+    for (const unsigned length : shortLengths_) {
+      if (length > room) return;  // the lengths ascend, and longer ones follow
+      if (length <= skipUpTo) continue;
+      const std::uint64_t key = word & Mask(length);
+      const std::uint64_t hash = Hash(key, length);
+      if (!MayHold(hash)) continue;
+      const Slot* slot = Find(hash, key, length);
+      if (slot != nullptr) onMatch(slot->value);
+    }
+    if (room <= kKeyBytes || maxLength_ <= kKeyBytes) return;
+    const std::uint64_t hash = Hash(word, 0);
+    if (!MayHold(hash)) return;
+    const Slot* slot = Find(hash, word, 0);
+    if (slot == nullptr) return;
+    for (std::uint32_t i = chainBegin_[slot->value]; i < chainBegin_[slot->value + 1]; ++i) {
+      const std::uint32_t id = chains_[i];
+      const std::size_t length = Length(id);
+      if (length > room) break;  // by length within a chain
+      if (length > skipUpTo &&
+          std::memcmp(bytes + at + kKeyBytes, bytes_.data() + offsets_[id] + kKeyBytes,
+                      length - kKeyBytes) == 0) {
+        onMatch(id);
+      }
+    }
+  }
+
+ private:
+  struct Slot {
+    std::uint64_t key;
+    std::uint32_t value;  // a pattern id, or for length 0 a chain of longer patterns
+    std::uint32_t length;
+  };
+
+  // Up to eight bytes as one number; missing bytes are zero.
+  static std::uint64_t Load(const unsigned char* bytes, std::size_t available) {
+    std::uint64_t word = 0;
+    if (available >= kKeyBytes) {
+      std::memcpy(&word, bytes, kKeyBytes);
+      return word;
+    }
+    unsigned char head[kKeyBytes] = {};
+    for (std::size_t i = 0; i < available; ++i) head[i] = bytes[i];
+    std::memcpy(&word, head, kKeyBytes);
+    return word;
+  }
+  // Keeps the first `length` bytes of a loaded number.
+  static std::uint64_t Mask(unsigned length) {
+    if (length >= kKeyBytes) return ~std::uint64_t{0};
+    const std::uint64_t low = (std::uint64_t{1} << (8 * length)) - 1;
+    return std::endian::native == std::endian::little ? low : ~(~std::uint64_t{0} >> (8 * length));
+  }
+  static std::uint64_t Hash(std::uint64_t key, unsigned length) {
+    return (key ^ length) * 0x9E3779B97F4A7C15ull;
+  }
+  // A bit per value of the hash's top bits, set when a key has them: most keys that are no
+  // pattern are turned away there, in a table small enough to stay in the cache, before the
+  // slots are looked at.
+  bool MayHold(std::uint64_t hash) const {
+    const std::uint64_t bit = hash >> filterShift_;
+    return (filter_[bit >> 6] >> (bit & 63) & 1) != 0;
+  }
+  const Slot* Find(std::uint64_t hash, std::uint64_t key, unsigned length) const {
+    for (std::size_t i = hash >> shift_;; i = (i + 1) & (slots_.size() - 1)) {
+      const Slot& slot = slots_[i];
+      if (slot.value == kNone) return nullptr;
+      if (slot.key == key && slot.length == length) return &slot;
+    }
+  }
+  Slot* Place(std::uint64_t key, unsigned length);
+
+  // Bit (a << 8 | b) is set when a pattern starts with the bytes a, b, or is the byte a.
+  std::array<std::uint64_t, 1024> starts_{};
+  std::string bytes_;                   // the patterns, one after another
+  std::vector<std::uint32_t> offsets_;  // by id, one more at the end
+  std::size_t maxLength_ = 0;
+  std::vector<unsigned> shortLengths_;  // the lengths up to eight bytes that occur, ascending
+  std::vector<Slot> slots_;             // a power of two of them, at most half in use
+  unsigned shift_ = 63;
+  std::vector<std::uint64_t> filter_;  // sixteen bits or more per key
+  unsigned filterShift_ = 63;
+  // The patterns longer than eight bytes, grouped by their first eight, each group by length.
+  std::vector<std::uint32_t> chainBegin_;
+  std::vector<std::uint32_t> chains_;
+};
+
+}  // namespace wordloom
