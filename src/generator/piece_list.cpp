@@ -126,22 +126,46 @@ bool PieceList::StartsCharacterAfter(const char* data, std::size_t n, bool first
 }
 
 PieceList::Place PieceList::Replace(Place place, std::size_t length, std::string_view replacement) {
+  size_ = size_ - length + replacement.size();
+  const std::uint32_t piece = place.piece;
+  if (length > 0 && place.offset + length <= pieces_[piece].length) {
+    // Within one piece, as nearly all are: the piece keeps the bytes before, and forwards to
+    // a new piece for those after; no piece is made for the bytes that go.
+    const std::uint32_t end = place.offset + static_cast<std::uint32_t>(length);
+    std::uint32_t next = pieces_[piece].next;
+    if (end < pieces_[piece].length) {
+      const Piece& p = pieces_[piece];
+      const bool tailStarts =
+          trackCharacters_ && StartsCharacterAfter(p.data, end, p.startsCharacter);
+      next = InsertPieces(piece, p.data + end, p.length - end, tailStarts);
+      Piece& cut = pieces_[piece];
+      pieces_[next].forward = cut.forward;
+      pieces_[next].forwardAt = cut.forward == kNone ? 0 : cut.forwardAt - end;
+      cut.forward = next;
+      cut.forwardAt = end;
+    }
+    const std::uint32_t before = place.offset > 0 ? piece : pieces_[piece].prev;
+    pieces_[piece].length = place.offset;
+    if (place.offset == 0) Unlink(piece);
+    if (replacement.empty()) return Place{next, 0};
+    return Place{InsertPieces(before, replacement.data(), replacement.size(), true), 0};
+  }
+
   const std::uint32_t first = CutAt(place.piece, place.offset);
   const std::uint32_t before = pieces_[first].prev;
-  std::uint32_t piece = first;
+  std::uint32_t cut = first;
   for (std::size_t remaining = length; remaining > 0;) {
-    std::size_t n = pieces_[piece].length;
+    std::size_t n = pieces_[cut].length;
     if (n > remaining) {
-      CutAt(piece, static_cast<std::uint32_t>(remaining));
+      CutAt(cut, static_cast<std::uint32_t>(remaining));
       n = remaining;
     }
-    const std::uint32_t next = pieces_[piece].next;
-    Unlink(piece);
+    const std::uint32_t next = pieces_[cut].next;
+    Unlink(cut);
     remaining -= n;
-    piece = next;
+    cut = next;
   }
-  size_ = size_ - length + replacement.size();
-  if (replacement.empty()) return Place{piece, 0};
+  if (replacement.empty()) return Place{cut, 0};
   return Place{InsertPieces(before, replacement.data(), replacement.size(), true), 0};
 }
 
@@ -221,7 +245,7 @@ std::uint32_t PieceList::InsertPieces(std::uint32_t after, const char* data, std
   auto gap = [&] { return (next == 0 ? kOrderEnd : pieces_[next].order) - pieces_[after].order; };
   if (gap() <= count) Renumber();
   // Spread evenly over the gap, which leaves room for as many replacements at any of them.
-  const std::uint64_t step = gap() / (count + 1);
+  const std::uint64_t step = count == 1 ? gap() / 2 : gap() / (count + 1);
   std::uint64_t order = pieces_[after].order;
   const auto first = static_cast<std::uint32_t>(pieces_.size());
   std::uint32_t prev = after;
@@ -231,7 +255,9 @@ std::uint32_t PieceList::InsertPieces(std::uint32_t after, const char* data, std
     order += step;
     pieces_.push_back({data + at, n, prev, next, kNone, 0, order, startsCharacter});
     pieces_[prev].next = index;
-    if (trackCharacters_) startsCharacter = StartsCharacterAfter(data + at, n, startsCharacter);
+    if (trackCharacters_ && at + n < length) {
+      startsCharacter = StartsCharacterAfter(data + at, n, startsCharacter);
+    }
     prev = index;
   }
   pieces_[next].prev = prev;

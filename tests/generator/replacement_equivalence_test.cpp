@@ -3,8 +3,10 @@
 // lead bytes that pair with them, a lone lead byte, and the "=>" of synonym lines.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <random>
+#include <vector>
 
 #include "generator/article_generator.h"
 #include "services/random.h"
@@ -236,6 +238,100 @@ TEST(ReplacementEquivalence, SynonymPassMatchesRuleAfterRule) {
     std::string expected = text;
     for (const Text& path : paths) {
       for (const Text& line : ResourceStore::SplitLines(ResourceStore::ReadFileAsText(path))) {
+        const TextArray pieces = SplitText(line, "=>");
+        if (pieces.size() >= 2) expected = textscan::ReplaceAll(expected, pieces[0], pieces[1]);
+      }
+    }
+    ASSERT_EQ(generator.ApplySynonyms(text), expected)
+        << "round " << round << ", text " << ::testing::PrintToString(text) << ", rules "
+        << ::testing::PrintToString(files[0]) << " " << ::testing::PrintToString(files[1]);
+  }
+}
+
+// Texts and rules of whole characters, as real synonym files are: the pass then looks for
+// occurrences only where characters start. Second bytes that are also ASCII ("\\", "[", "a")
+// make occurrences that straddle two characters. A rule's texts are always whole characters
+// but for a replacement that ends a file in a lone lead byte: it moves the characters' starts
+// of what follows its replacements, and the rules after it (in the next file) see that.
+class WholeCharacters {
+ public:
+  explicit WholeCharacters(std::uint32_t seed) : rng_(seed) {}
+
+  std::string Make(std::size_t characters) {
+    std::string s;
+    for (std::size_t i = 0; i < characters; ++i) {
+      if (Below(4) == 0) {
+        s += "ab[\\"[Below(4)];
+      } else {
+        s += "\xB0\xB1\xD5\x81"[Below(4)];
+        s += "\xB0\xA1\x5C[a"[Below(5)];
+      }
+    }
+    return s;
+  }
+
+  // Up to `characters` whole characters of the text from a character's start.
+  std::string Piece(const std::string& text, std::size_t characters) {
+    std::vector<std::size_t> starts;
+    for (std::size_t i = 0; i < text.size(); i += CharLength(text, i)) starts.push_back(i);
+    if (starts.empty()) return Make(1);
+    const std::size_t first = Below(starts.size());
+    const std::size_t last = std::min(starts.size(), first + characters);
+    const std::size_t end = last < starts.size() ? starts[last] : text.size();
+    return text.substr(starts[first], end - starts[first]);
+  }
+
+  std::size_t Below(std::size_t n) {
+    return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng_);
+  }
+
+ private:
+  std::mt19937 rng_;
+};
+
+TEST(ReplacementEquivalence, SynonymPassOverWholeCharactersMatchesRuleAfterRule) {
+  TempStore store;
+  ArticleGenerator generator;
+  WholeCharacters random(11);
+  // The files in the order the pass reads them (the file system's).
+  store.WriteFile("同义词库/a.txt", "");
+  store.WriteFile("同义词库/b.txt", "");
+  TextArray paths;
+  EnumerateFiles(ResourceStore::SynonymFolder(), "*.txt", paths, true);
+  ASSERT_EQ(paths.size(), 2u);
+  for (int round = 0; round < 600; ++round) {
+    // Long texts span many 64-byte blocks of the first search and many pieces.
+    const bool large = round % 4 == 3;
+    const std::string text = random.Make(large ? 300 + random.Below(300) : random.Below(40));
+    std::string files[2];
+    std::string guide = text;  // the text as the rules so far leave it
+    for (std::string& file : files) {
+      for (std::size_t i = 0, n = 1 + random.Below(large ? 40 : 6); i < n; ++i) {
+        // Mostly what the text holds now, across the ends of earlier replacements too.
+        const std::string find = random.Below(4) != 0 ? random.Piece(guide, 1 + random.Below(3))
+                                                      : random.Make(1 + random.Below(2));
+        const std::string replacement = random.Below(6) == 0 ? "" : random.Make(random.Below(4));
+        file += find + "=>" + replacement + "\r\n";
+        guide = textscan::ReplaceAll(guide, find, replacement);
+      }
+    }
+    if (round % 3 == 1) {
+      // The first file's last rule replaces by characters and a lone lead byte.
+      const std::string find = random.Piece(guide, 1);
+      const std::string replacement = random.Make(random.Below(2)) + "\xB1";
+      files[0] += find + "=>" + replacement;
+      guide = textscan::ReplaceAll(guide, find, replacement);
+      // Now the rules after it find what straddles its ends, or what it shifted.
+      for (std::size_t i = 0; i < 4; ++i) files[1] += random.Piece(guide, 2) + "=>x\r\n";
+    }
+    for (int k = 0; k < 2; ++k) {
+      const std::string name = paths[k].substr(paths[k].size() - 5);
+      store.WriteFile("同义词库/" + name, files[k]);
+    }
+
+    std::string expected = text;
+    for (const std::string& file : files) {
+      for (const Text& line : ResourceStore::SplitLines(file)) {
         const TextArray pieces = SplitText(line, "=>");
         if (pieces.size() >= 2) expected = textscan::ReplaceAll(expected, pieces[0], pieces[1]);
       }
