@@ -172,49 +172,47 @@ PieceList::Place PieceList::Replace(Place place, std::size_t length, std::string
 std::size_t PieceList::Window(Place place, std::size_t length, std::size_t before,
                               std::size_t after, std::string& window,
                               std::vector<Stretch>& places) const {
-  window.clear();
   places.clear();
-  // Backwards from the place (piece 0: the end of the text), then in text order.
+  // Back from the place (piece 0: the end of the text) to where the window starts.
   std::uint32_t piece = place.piece;
-  std::size_t end = place.offset;
-  if (place.offset == 0) {
-    piece = pieces_[place.piece].prev;
-    end = pieces_[piece].length;
-  }
-  std::size_t need = before;
-  while (need > 0 && piece != 0) {
-    const std::size_t n = std::min(end, need);
-    if (n > 0) places.push_back({n, Place{piece, static_cast<std::uint32_t>(end - n)}});
-    need -= n;
-    piece = pieces_[piece].prev;
-    end = pieces_[piece].length;
-  }
-  std::reverse(places.begin(), places.end());
-  for (Stretch& stretch : places) {
-    const std::size_t n = stretch.windowOffset;  // held the length until now
-    stretch.windowOffset = window.size();
-    window.append(pieces_[stretch.place.piece].data + stretch.place.offset, n);
-  }
-  const std::size_t at = window.size();
-  piece = place.piece;
   std::size_t offset = place.offset;
-  need = length + after;
-  while (need > 0 && piece != 0) {
-    const std::size_t n = std::min<std::size_t>(pieces_[piece].length - offset, need);
-    places.push_back({window.size(), Place{piece, static_cast<std::uint32_t>(offset)}});
-    window.append(pieces_[piece].data + offset, n);
-    need -= n;
-    piece = pieces_[piece].next;
+  if (piece == 0) {
+    piece = pieces_[0].prev;
+    offset = pieces_[piece].length;
+  }
+  std::size_t back = 0;
+  while (back < before && piece != 0) {
+    if (offset == 0) {
+      if (pieces_[piece].prev == 0) break;
+      piece = pieces_[piece].prev;
+      offset = pieces_[piece].length;
+    }
+    const std::size_t n = std::min(offset, before - back);
+    offset -= n;
+    back += n;
+  }
+  // Then forward, in text order.
+  window.resize(back + length + after);
+  std::size_t at = 0;
+  while (at < window.size() && piece != 0) {
+    const Piece& p = pieces_[piece];
+    const std::size_t n = std::min<std::size_t>(p.length - offset, window.size() - at);
+    places.push_back({at, Place{piece, static_cast<std::uint32_t>(offset)}});
+    std::memcpy(window.data() + at, p.data + offset, n);
+    at += n;
+    piece = p.next;
     offset = 0;
   }
-  return at;
+  window.resize(at);
+  return back;
 }
 
 std::string PieceList::Text() const {
-  std::string text;
-  text.reserve(size_);
+  std::string text(size_, '\0');
+  char* out = text.data();
   for (std::uint32_t piece = pieces_[0].next; piece != 0; piece = pieces_[piece].next) {
-    text.append(pieces_[piece].data, pieces_[piece].length);
+    std::memcpy(out, pieces_[piece].data, pieces_[piece].length);
+    out += pieces_[piece].length;
   }
   return text;
 }

@@ -52,30 +52,36 @@ void AppendRules(const LineIndex& lines, std::vector<SynonymRule>& rules) {
 std::shared_ptr<const SynonymSet> CurrentSynonyms() {
   struct Built {
     std::shared_ptr<const SynonymSet> rules;
-    std::vector<std::shared_ptr<const LineIndex>> sources;  // the files it was cut from
+    Text path;                                  // of the folder
+    std::shared_ptr<const FolderLines> folder;  // the files it was cut from
   };
   static std::mutex mutex;
   static Built* built = new Built;  // used by worker threads until the very end
-
-  std::vector<std::shared_ptr<const LineIndex>> sources;
-  for (const Text& file : *DrawCache::Instance().Files(ResourceStore::SynonymFolder())) {
-    sources.push_back(DrawCache::Instance().Lines(file));
+  const Text path = ResourceStore::SynonymFolder();
+  {
+    // While nothing changed, as between most articles, without looking the folder up.
+    std::lock_guard lock(mutex);
+    if (built->rules && built->path == path && built->folder->Current()) return built->rules;
   }
+
+  std::shared_ptr<const FolderLines> folder = DrawCache::Instance().Folder(path);
   std::lock_guard lock(mutex);
-  if (built->rules && built->sources != sources) {
+  built->path = path;
+  if (built->rules && built->folder != folder) {
     // Read again (after some change somewhere), the files may still hold the same rules.
-    bool same = built->sources.size() == sources.size();
-    for (std::size_t i = 0; same && i < sources.size(); ++i) {
-      same = built->sources[i]->content == sources[i]->content;
+    const auto& before = built->folder->files;
+    bool same = before.size() == folder->files.size();
+    for (std::size_t i = 0; same && i < before.size(); ++i) {
+      same = before[i] == folder->files[i] || before[i]->content == folder->files[i]->content;
     }
     if (!same) built->rules.reset();
-    built->sources = sources;
+    built->folder = folder;
   }
   if (!built->rules) {
     std::vector<SynonymRule> rules;
-    for (const auto& lines : sources) AppendRules(*lines, rules);
+    for (const auto& lines : folder->files) AppendRules(*lines, rules);
     built->rules = std::make_shared<const SynonymSet>(std::move(rules));
-    built->sources = std::move(sources);
+    built->folder = std::move(folder);
   }
   return built->rules;
 }
