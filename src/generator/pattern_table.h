@@ -33,11 +33,19 @@ class PatternTable {
   // Bytes held, for the memory figures of the benchmarks.
   std::size_t MemoryBytes() const;
 
-  // Calls onMatch(id) for every pattern longer than `skipUpTo` bytes that occurs at `at` in
-  // the bytes [0, size), shorter ones first.
-  template <typename OnMatch>
-  void MatchesAt(const unsigned char* bytes, std::size_t size, std::size_t at, std::size_t skipUpTo,
-                 OnMatch&& onMatch) const {
+  // A lookup in two halves, so that many can be under way at once: ProbesAt() names the
+  // table entries a place may match and asks the memory for them, Complete() reads them.
+  struct Probe {
+    std::uint64_t key;
+    std::uint64_t hash;
+    std::uint32_t length;  // 0: the patterns longer than eight bytes
+  };
+
+  // Calls onProbe(probe) for each entry to look at for the patterns longer than `skipUpTo`
+  // bytes that may occur at `at` in the bytes [0, size).
+  template <typename OnProbe>
+  void ProbesAt(const unsigned char* bytes, std::size_t size, std::size_t at, std::size_t skipUpTo,
+                OnProbe&& onProbe) const {
     const std::size_t room = size - at;
     // Most places start no pattern at all when the patterns are few; a table of the two bytes
     // each pattern starts with passes over them with one look.
@@ -50,24 +58,46 @@ class PatternTable {
       const std::uint64_t key = word & Mask(length);
       const std::uint64_t hash = Hash(key, length);
       if (!MayHold(hash)) continue;
-      const Slot* slot = Find(hash, key, length);
-      if (slot != nullptr) onMatch(slot->value);
+      __builtin_prefetch(&slots_[hash >> shift_]);
+      onProbe(Probe{key, hash, length});
     }
     if (room <= kKeyBytes || maxLength_ <= kKeyBytes) return;
     const std::uint64_t hash = Hash(word, 0);
     if (!MayHold(hash)) return;
-    const Slot* slot = Find(hash, word, 0);
+    __builtin_prefetch(&slots_[hash >> shift_]);
+    onProbe(Probe{word, hash, 0});
+  }
+
+  // Calls onMatch(id) for each pattern of the probe's entry that occurs at `at`, as
+  // ProbesAt() described it.
+  template <typename OnMatch>
+  void Complete(const Probe& probe, const unsigned char* bytes, std::size_t size, std::size_t at,
+                std::size_t skipUpTo, OnMatch&& onMatch) const {
+    const Slot* slot = Find(probe.hash, probe.key, probe.length);
     if (slot == nullptr) return;
+    if (probe.length != 0) {
+      onMatch(slot->value);
+      return;
+    }
     for (std::uint32_t i = chainBegin_[slot->value]; i < chainBegin_[slot->value + 1]; ++i) {
       const std::uint32_t id = chains_[i];
       const std::size_t length = Length(id);
-      if (length > room) break;  // by length within a chain
+      if (length > size - at) break;  // by length within a chain
       if (length > skipUpTo &&
           std::memcmp(bytes + at + kKeyBytes, bytes_.data() + offsets_[id] + kKeyBytes,
                       length - kKeyBytes) == 0) {
         onMatch(id);
       }
     }
+  }
+
+  // Calls onMatch(id) for every pattern longer than `skipUpTo` bytes that occurs at `at` in
+  // the bytes [0, size), shorter ones first.
+  template <typename OnMatch>
+  void MatchesAt(const unsigned char* bytes, std::size_t size, std::size_t at, std::size_t skipUpTo,
+                 OnMatch&& onMatch) const {
+    ProbesAt(bytes, size, at, skipUpTo,
+             [&](const Probe& probe) { Complete(probe, bytes, size, at, skipUpTo, onMatch); });
   }
 
  private:

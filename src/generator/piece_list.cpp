@@ -10,6 +10,52 @@ namespace {
 // piece the gap reaches up to here.
 constexpr std::uint64_t kOrderEnd = std::uint64_t{1} << 62;
 
+// Copying and comparing the few bytes a piece or a find text usually holds, without a call
+// into the library for each.
+void CopyBytes(char* to, const char* from, std::size_t n) {
+  if (n > 16) {
+    std::memcpy(to, from, n);
+  } else if (n >= 8) {
+    std::uint64_t head, tail;
+    std::memcpy(&head, from, 8);
+    std::memcpy(&tail, from + n - 8, 8);
+    std::memcpy(to, &head, 8);
+    std::memcpy(to + n - 8, &tail, 8);
+  } else if (n >= 4) {
+    std::uint32_t head, tail;
+    std::memcpy(&head, from, 4);
+    std::memcpy(&tail, from + n - 4, 4);
+    std::memcpy(to, &head, 4);
+    std::memcpy(to + n - 4, &tail, 4);
+  } else {
+    for (std::size_t i = 0; i < n; ++i) to[i] = from[i];
+  }
+}
+
+bool SameBytes(const char* a, const char* b, std::size_t n) {
+  if (n > 16) return std::memcmp(a, b, n) == 0;
+  if (n >= 8) {
+    std::uint64_t a1, a2, b1, b2;
+    std::memcpy(&a1, a, 8);
+    std::memcpy(&a2, a + n - 8, 8);
+    std::memcpy(&b1, b, 8);
+    std::memcpy(&b2, b + n - 8, 8);
+    return ((a1 ^ b1) | (a2 ^ b2)) == 0;
+  }
+  if (n >= 4) {
+    std::uint32_t a1, a2, b1, b2;
+    std::memcpy(&a1, a, 4);
+    std::memcpy(&a2, a + n - 4, 4);
+    std::memcpy(&b1, b, 4);
+    std::memcpy(&b2, b + n - 4, 4);
+    return ((a1 ^ b1) | (a2 ^ b2)) == 0;
+  }
+  for (std::size_t i = 0; i < n; ++i) {
+    if (a[i] != b[i]) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 void PieceList::Reset(std::string_view text, const std::vector<std::uint64_t>* characterStarts) {
@@ -78,7 +124,7 @@ bool PieceList::HoldsAt(Place place, std::string_view bytes) const {
     if (piece == 0) return false;  // the text ends first
     const Piece& p = pieces_[piece];
     const std::size_t n = std::min<std::size_t>(bytes.size(), p.length - offset);
-    if (std::memcmp(p.data + offset, bytes.data(), n) != 0) return false;
+    if (!SameBytes(p.data + offset, bytes.data(), n)) return false;
     bytes.remove_prefix(n);
     piece = p.next;
     offset = 0;
@@ -198,7 +244,7 @@ std::size_t PieceList::Window(Place place, std::size_t length, std::size_t befor
     const Piece& p = pieces_[piece];
     const std::size_t n = std::min<std::size_t>(p.length - offset, window.size() - at);
     places.push_back({at, Place{piece, static_cast<std::uint32_t>(offset)}});
-    std::memcpy(window.data() + at, p.data + offset, n);
+    CopyBytes(window.data() + at, p.data + offset, n);
     at += n;
     piece = p.next;
     offset = 0;
@@ -211,7 +257,7 @@ std::string PieceList::Text() const {
   std::string text(size_, '\0');
   char* out = text.data();
   for (std::uint32_t piece = pieces_[0].next; piece != 0; piece = pieces_[piece].next) {
-    std::memcpy(out, pieces_[piece].data, pieces_[piece].length);
+    CopyBytes(out, pieces_[piece].data, pieces_[piece].length);
     out += pieces_[piece].length;
   }
   return text;

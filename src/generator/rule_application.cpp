@@ -72,6 +72,8 @@ class RuleRun {
   std::vector<Found> found_, sorted_;  // the first search's, in text order, then by rule
   std::size_t next_ = 0;               // in sorted_
   std::vector<Found> later_;           // a heap, the first rule on top
+  static constexpr std::size_t kProbeBatch = 256;
+  std::vector<std::pair<PatternTable::Probe, std::size_t>> probes_;
   std::vector<Place> places_, accepted_, sites_;
   std::string window_;
   std::vector<PieceList::Stretch> stretches_;
@@ -84,19 +86,32 @@ void RuleRun::Start(const SynonymSet& rules, std::string_view text, std::uint32_
   pieces_.Reset(text, keptCharacters_ ? &characterStarts_ : nullptr);
   found_.clear();
   later_.clear();
+  // The table's entries are asked for a batch of places ahead of reading them, so that the
+  // memory serves many at once.
+  const PatternTable& finds = rules.Finds();
+  auto complete = [&] {
+    for (const auto& [probe, i] : probes_) {
+      finds.Complete(probe, bytes, size, i, 0, [&](std::uint32_t pattern) {
+        ForRulesFinding(rules, pattern, firstRule, [&](std::uint32_t rule) {
+          found_.push_back({rule, pieces_.PlaceInText(i)});
+        });
+      });
+    }
+    probes_.clear();
+  };
   for (std::size_t w = 0; w < (size + 63) / 64; ++w) {
     std::uint64_t places = keptCharacters_       ? characterStarts_[w]
                            : size - 64 * w >= 64 ? ~std::uint64_t{0}
                                                  : (std::uint64_t{1} << (size - 64 * w)) - 1;
     for (; places != 0; places &= places - 1) {
       const std::size_t i = 64 * w + static_cast<std::size_t>(std::countr_zero(places));
-      rules.Finds().MatchesAt(bytes, size, i, 0, [&](std::uint32_t pattern) {
-        ForRulesFinding(rules, pattern, firstRule, [&](std::uint32_t rule) {
-          found_.push_back({rule, pieces_.PlaceInText(i)});
-        });
+      finds.ProbesAt(bytes, size, i, 0, [&](const PatternTable::Probe& probe) {
+        probes_.push_back({probe, i});
       });
     }
+    if (probes_.size() >= kProbeBatch) complete();
   }
+  complete();
   // By rule, each rule's in text order: a stable sort by the rule's bits, a few at a time
   // (for a few occurrences, a plain stable sort costs less than the counting).
   next_ = 0;
