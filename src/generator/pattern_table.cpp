@@ -48,10 +48,10 @@ PatternTable::PatternTable(const std::vector<std::string_view>& patterns) {
   while (capacity < 2 * keys) capacity *= 2;
   slots_.assign(capacity, Slot{0, kNone, 0});
   shift_ = 64 - static_cast<unsigned>(std::countr_zero(capacity));
-  std::size_t filterBits = 1024;
-  while (filterBits < 16 * keys) filterBits *= 2;
-  filter_.assign(filterBits / 64, 0);
-  filterShift_ = 64 - static_cast<unsigned>(std::countr_zero(filterBits));
+  std::size_t blocks = 2;
+  while (blocks * 512 < 16 * keys) blocks *= 2;
+  blocks_.assign(blocks, Block{});
+  blockShift_ = 64 - static_cast<unsigned>(std::countr_zero(blocks));
   for (std::size_t id = 0; id < patterns.size(); ++id) {
     const std::string_view pattern = patterns[id];
     if (pattern.size() > kKeyBytes) continue;
@@ -74,8 +74,11 @@ PatternTable::PatternTable(const std::vector<std::string_view>& patterns) {
 
 PatternTable::Slot* PatternTable::Place(std::uint64_t key, unsigned length) {
   const std::uint64_t hash = Hash(key, length);
-  const std::uint64_t bit = hash >> filterShift_;
-  filter_[bit >> 6] |= std::uint64_t{1} << (bit & 63);
+  const std::uint64_t block = length > 0 && length < kBlockPrefix
+                                  ? BlockOf(hash)
+                                  : BlockOf(Hash(key & Mask(kBlockPrefix), kBlockPrefix));
+  const unsigned bit = Block::BitOf(hash);
+  blocks_[block].bits[bit >> 6] |= std::uint64_t{1} << (bit & 63);
   std::size_t i = hash >> shift_;
   while (slots_[i].value != kNone) i = (i + 1) & (slots_.size() - 1);
   slots_[i].key = key;
@@ -87,7 +90,7 @@ std::size_t PatternTable::MemoryBytes() const {
   return sizeof(*this) + bytes_.capacity() +
          4 * (offsets_.capacity() + chainBegin_.capacity() + chains_.capacity()) +
          sizeof(unsigned) * shortLengths_.capacity() + sizeof(Slot) * slots_.capacity() +
-         8 * filter_.capacity();
+         sizeof(Block) * blocks_.capacity();
 }
 
 }  // namespace wordloom

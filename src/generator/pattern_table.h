@@ -52,18 +52,20 @@ class PatternTable {
     const unsigned pair = room > 1 ? bytes[at] << 8 | bytes[at + 1] : bytes[at] << 8;
     if ((starts_[pair >> 6] >> (pair & 63) & 1) == 0) return;
     const std::uint64_t word = Load(bytes + at, room);
+    // The bits of all patterns that start with the place's first four bytes lie in one block.
+    const Block& shared = blocks_[BlockOf(Hash(word & Mask(kBlockPrefix), kBlockPrefix))];
     for (const unsigned length : shortLengths_) {
       if (length > room) return;  // the lengths ascend, and longer ones follow
       if (length <= skipUpTo) continue;
       const std::uint64_t key = word & Mask(length);
       const std::uint64_t hash = Hash(key, length);
-      if (!MayHold(hash)) continue;
+      if (!(length < kBlockPrefix ? blocks_[BlockOf(hash)] : shared).MayHold(hash)) continue;
       __builtin_prefetch(&slots_[hash >> shift_]);
       onProbe(Probe{key, hash, length});
     }
     if (room <= kKeyBytes || maxLength_ <= kKeyBytes) return;
     const std::uint64_t hash = Hash(word, 0);
-    if (!MayHold(hash)) return;
+    if (!shared.MayHold(hash)) return;
     __builtin_prefetch(&slots_[hash >> shift_]);
     onProbe(Probe{word, hash, 0});
   }
@@ -128,13 +130,20 @@ class PatternTable {
   static std::uint64_t Hash(std::uint64_t key, unsigned length) {
     return (key ^ length) * 0x9E3779B97F4A7C15ull;
   }
-  // A bit per value of the hash's top bits, set when a key has them: most keys that are no
-  // pattern are turned away there, in a table small enough to stay in the cache, before the
-  // slots are looked at.
-  bool MayHold(std::uint64_t hash) const {
-    const std::uint64_t bit = hash >> filterShift_;
-    return (filter_[bit >> 6] >> (bit & 63) & 1) != 0;
-  }
+  // A filter that turns away most keys that are no pattern before the slots are looked at, in
+  // blocks of one cache line: a key's bit is in the block of its first four bytes (of itself
+  // when shorter), so that one place's keys of every length are looked at in one line.
+  static constexpr unsigned kBlockPrefix = 4;
+  struct alignas(64) Block {
+    std::uint64_t bits[8];
+    static unsigned BitOf(std::uint64_t hash) { return static_cast<unsigned>(hash >> 20) & 511; }
+    bool MayHold(std::uint64_t hash) const {
+      const unsigned bit = BitOf(hash);
+      return (bits[bit >> 6] >> (bit & 63) & 1) != 0;
+    }
+  };
+  std::size_t BlockOf(std::uint64_t hash) const { return hash >> blockShift_; }
+
   const Slot* Find(std::uint64_t hash, std::uint64_t key, unsigned length) const {
     for (std::size_t i = hash >> shift_;; i = (i + 1) & (slots_.size() - 1)) {
       const Slot& slot = slots_[i];
@@ -152,8 +161,8 @@ class PatternTable {
   std::vector<unsigned> shortLengths_;  // the lengths up to eight bytes that occur, ascending
   std::vector<Slot> slots_;             // a power of two of them, at most half in use
   unsigned shift_ = 63;
-  std::vector<std::uint64_t> filter_;  // sixteen bits or more per key
-  unsigned filterShift_ = 63;
+  std::vector<Block> blocks_;  // a power of two, at least two, of sixteen bits or more a key
+  unsigned blockShift_ = 63;
   // The patterns longer than eight bytes, grouped by their first eight, each group by length.
   std::vector<std::uint32_t> chainBegin_;
   std::vector<std::uint32_t> chains_;
