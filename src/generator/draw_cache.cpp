@@ -30,7 +30,11 @@ bool IsSymbolicLink(const std::string& fsPath) {
 
 std::shared_ptr<LineIndex> ReadLines(const Text& path) {
   auto index = std::make_shared<LineIndex>();
-  index->content = ResourceStore::ReadFileAsText(path);
+  // The file read as text (up to its first NUL byte), kept where it was read.
+  index->content = ReadFileBytes(path);
+  if (const std::size_t nul = index->content.find('\0'); nul != Text::npos) {
+    index->content.resize(nul);
+  }
   // The line rule (CR LF at character boundaries, no empty last line), kept as offsets.
   const Text& text = index->content;
   std::size_t start = 0;
