@@ -308,8 +308,10 @@ TEST(ReplacementEquivalence, SynonymPassOverWholeCharactersMatchesRuleAfterRule)
     for (std::string& file : files) {
       for (std::size_t i = 0, n = 1 + random.Below(large ? 40 : 6); i < n; ++i) {
         // Mostly what the text holds now, across the ends of earlier replacements too.
-        const std::string find = random.Below(4) != 0 ? random.Piece(guide, 1 + random.Below(3))
-                                                      : random.Make(1 + random.Below(2));
+        const std::string find =
+            random.Below(4) != 0 ? random.Piece(guide, random.Below(8) == 0 ? 5 + random.Below(4)
+                                                                            : 1 + random.Below(3))
+                                 : random.Make(1 + random.Below(2));
         const std::string replacement = random.Below(6) == 0 ? "" : random.Make(random.Below(4));
         file += find + "=>" + replacement + "\r\n";
         guide = textscan::ReplaceAll(guide, find, replacement);
