@@ -21,9 +21,11 @@ PatternTable::PatternTable(const std::vector<std::string_view>& patterns) {
     offsets_.push_back(static_cast<std::uint32_t>(bytes_.size()));
     maxLength_ = std::max(maxLength_, pattern.size());
     const unsigned first = static_cast<unsigned char>(pattern[0]);
-    for (unsigned second = 0; second < 256; ++second) {
-      if (pattern.size() > 1 && second != static_cast<unsigned char>(pattern[1])) continue;
-      const unsigned pair = first << 8 | second;
+    if (pattern.size() == 1) {
+      for (unsigned pair = first << 8; pair < (first + 1) << 8; pair += 64)
+        starts_[pair >> 6] = ~std::uint64_t{0};
+    } else {
+      const unsigned pair = first << 8 | static_cast<unsigned char>(pattern[1]);
       starts_[pair >> 6] |= std::uint64_t{1} << (pair & 63);
     }
     if (pattern.size() <= kKeyBytes) {

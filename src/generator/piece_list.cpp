@@ -180,10 +180,9 @@ PieceList::Place PieceList::Replace(Place place, std::size_t length, std::string
     const std::uint32_t end = place.offset + static_cast<std::uint32_t>(length);
     std::uint32_t next = pieces_[piece].next;
     if (end < pieces_[piece].length) {
+      // Whole characters replaced from a character's start end at one.
       const Piece& p = pieces_[piece];
-      const bool tailStarts =
-          trackCharacters_ && StartsCharacterAfter(p.data, end, p.startsCharacter);
-      next = InsertPieces(piece, p.data + end, p.length - end, tailStarts);
+      next = InsertPieces(piece, p.data + end, p.length - end, trackCharacters_);
       Piece& cut = pieces_[piece];
       pieces_[next].forward = cut.forward;
       pieces_[next].forwardAt = cut.forward == kNone ? 0 : cut.forwardAt - end;
@@ -215,9 +214,9 @@ PieceList::Place PieceList::Replace(Place place, std::size_t length, std::string
   return Place{InsertPieces(before, replacement.data(), replacement.size(), true), 0};
 }
 
-std::size_t PieceList::Window(Place place, std::size_t length, std::size_t before,
-                              std::size_t after, std::string& window,
-                              std::vector<Stretch>& places) const {
+PieceList::Copied PieceList::Window(Place place, std::size_t length, std::size_t before,
+                                    std::size_t after, std::string& window,
+                                    std::vector<Stretch>& places) const {
   places.clear();
   // Back from the place (piece 0: the end of the text) to where the window starts.
   std::uint32_t piece = place.piece;
@@ -238,19 +237,19 @@ std::size_t PieceList::Window(Place place, std::size_t length, std::size_t befor
     back += n;
   }
   // Then forward, in text order.
-  window.resize(back + length + after);
+  const std::size_t wanted = back + length + after;
+  if (window.size() < wanted) window.resize(std::max(wanted, 2 * window.size()));
   std::size_t at = 0;
-  while (at < window.size() && piece != 0) {
+  while (at < wanted && piece != 0) {
     const Piece& p = pieces_[piece];
-    const std::size_t n = std::min<std::size_t>(p.length - offset, window.size() - at);
+    const std::size_t n = std::min<std::size_t>(p.length - offset, wanted - at);
     places.push_back({at, Place{piece, static_cast<std::uint32_t>(offset)}});
     CopyBytes(window.data() + at, p.data + offset, n);
     at += n;
     piece = p.next;
     offset = 0;
   }
-  window.resize(at);
-  return back;
+  return Copied{back, at};
 }
 
 std::string PieceList::Text() const {

@@ -54,21 +54,26 @@ class PieceList {
     return StartsCharacterAfter(p.data, place.offset, p.startsCharacter);
   }
 
-  // Replaces `length` bytes at the place by `replacement` (kept by the caller), which when
-  // characters are tracked starts a character. Returns the place where the replacement starts
-  // (for an empty one, the first byte after it).
+  // Replaces `length` bytes at the place by `replacement` (kept by the caller). When
+  // characters are tracked, both must be whole characters and the place a character's start.
+  // Returns the place where the replacement starts (for an empty one, the first byte after
+  // it).
   Place Replace(Place place, std::size_t length, std::string_view replacement);
 
   // Copies up to `before` bytes ahead of the place, the `length` bytes from it and up to
-  // `after` bytes beyond into `window`, with where each window byte lies in `places` (one
-  // per stretch: the window offset it starts at and its place). Returns the window offset of
-  // the place.
+  // `after` bytes beyond to the start of `window` (grown when too small, never shrunk), with
+  // where each window byte lies in `places` (one per stretch: the window offset it starts at
+  // and its place). Returns the window offset of the place and the bytes copied.
   struct Stretch {
     std::size_t windowOffset;
     Place place;
   };
-  std::size_t Window(Place place, std::size_t length, std::size_t before, std::size_t after,
-                     std::string& window, std::vector<Stretch>& places) const;
+  struct Copied {
+    std::size_t at;
+    std::size_t size;
+  };
+  Copied Window(Place place, std::size_t length, std::size_t before, std::size_t after,
+                std::string& window, std::vector<Stretch>& places) const;
 
   // The whole text.
   std::string Text() const;

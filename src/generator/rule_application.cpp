@@ -168,9 +168,8 @@ void RuleRun::FindNewOccurrences(const SynonymSet& rules, std::uint32_t rule, Pl
   // A dead place: the next replacement began right there, and its own search covers this.
   if (at.piece == PieceList::kNone) return;
   const std::size_t reach = rules.Finds().MaxLength() - 1;
-  const std::size_t start = pieces_.Window(at, inserted, reach, reach, window_, stretches_);
+  const auto [start, size] = pieces_.Window(at, inserted, reach, reach, window_, stretches_);
   const auto* bytes = reinterpret_cast<const unsigned char*>(window_.data());
-  const std::size_t size = window_.size();
   const std::size_t end = start + inserted;  // the last place an occurrence may start, and one
   // Where characters are kept, only characters' starts are looked at: the first one of the
   // window, then one character after another.
