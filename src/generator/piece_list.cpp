@@ -1,6 +1,7 @@
 #include "generator/piece_list.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace wordloom {
@@ -80,8 +81,9 @@ void PieceList::Reset(std::string_view text, const std::vector<std::uint64_t>* c
 }
 
 PieceList::Place PieceList::PlaceInText(std::size_t offset) const {
-  return Place{static_cast<std::uint32_t>(1 + offset / firstPiece_),
-               static_cast<std::uint32_t>(offset % firstPiece_)};
+  // The piece sizes are powers of two: no division.
+  return Place{static_cast<std::uint32_t>(1 + (offset >> std::countr_zero(firstPiece_))),
+               static_cast<std::uint32_t>(offset & (firstPiece_ - 1))};
 }
 
 PieceList::Place PieceList::Start() const {

@@ -82,7 +82,7 @@ class PieceList {
   // The pieces a text starts as: a piece cut many times forwards through every cut before the
   // offset asked for, so the cuts of one piece must stay few; but a piece costs memory, and a
   // long text is cut the less densely.
-  static constexpr std::size_t kShortPiece = 16;
+  static constexpr std::size_t kShortPiece = 16;  // both powers of two
   static constexpr std::size_t kLongPiece = 64;
   static constexpr std::size_t kLongText = std::size_t{1} << 20;
 

@@ -344,5 +344,30 @@ TEST(ReplacementEquivalence, SynonymPassOverWholeCharactersMatchesRuleAfterRule)
   }
 }
 
+// A text past a mebibyte starts in longer pieces.
+TEST(ReplacementEquivalence, SynonymPassOverALongTextMatchesRuleAfterRule) {
+  TempStore store;
+  ArticleGenerator generator;
+  WholeCharacters random(23);
+  const std::string text = random.Make(700000);
+  ASSERT_GT(text.size(), std::size_t{1} << 20);
+  std::string rules;
+  std::string guide = text;
+  for (int i = 0; i < 12; ++i) {
+    const std::string find = random.Piece(guide, 1 + random.Below(3));
+    const std::string replacement = random.Make(random.Below(4));
+    rules += find + "=>" + replacement + "\r\n";
+    guide = textscan::ReplaceAll(guide, find, replacement);
+  }
+  store.WriteFile("同义词库/rules.txt", rules);
+  // ("find=>" with nothing after it is no rule.)
+  std::string expected = text;
+  for (const Text& line : ResourceStore::SplitLines(rules)) {
+    const TextArray pieces = SplitText(line, "=>");
+    if (pieces.size() >= 2) expected = textscan::ReplaceAll(expected, pieces[0], pieces[1]);
+  }
+  EXPECT_TRUE(generator.ApplySynonyms(text) == expected) << ::testing::PrintToString(rules);
+}
+
 }  // namespace
 }  // namespace wordloom
