@@ -4,16 +4,28 @@
 #include <QThread>
 
 #include <csignal>
+#include <cstdio>
+#include <string_view>
 
 #include "app/main_window.h"
 #include "services/environment.h"
 #include "services/ui.h"
+#include "services/version.h"
 #include "store/resource_store.h"
 
 int main(int argc, char* argv[]) {
+  // Answered before any window or display is needed: the launcher asks it at every start.
+  for (int i = 1; i < argc; ++i) {
+    if (std::string_view(argv[i]) == "--version") {
+      std::printf("wordloom %s\n", wordloom::kVersion);
+      return std::fflush(stdout) == 0 ? 0 : 1;
+    }
+  }
   // A write beyond a file-size limit must fail like a full disk, not end the program.
   std::signal(SIGXFSZ, SIG_IGN);
   QApplication app(argc, argv);
+  // Lets the desktop match the window to the menu entry and its icon (wordloom.desktop).
+  QGuiApplication::setDesktopFileName(QStringLiteral("wordloom"));
   wordloom::ChangeToRunDirectory();
   wordloom::ResourceStore::SweepTemporaryFiles();
   wordloom::ui::InstallEventPump();

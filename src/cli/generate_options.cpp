@@ -25,6 +25,7 @@ ParsedCommandLine ParseGenerateCommandLine(int argc, const char* const* argv) {
   line.AddFlag("--utf8", options.utf8);
   line.AddFlag("--stats", options.stats);
   line.AddFlag("--help,-h", options.help);
+  line.AddVersion("wordloom-generate");
   line.AddArguments("TEMPLATE", templates);
   if (std::optional<std::string> error = line.Parse(argc, argv)) {
     result.error = std::move(*error);
@@ -82,6 +83,7 @@ Options:
                  output and in the --out files alike
   --stats        ends with "N articles in T s (R articles/s)" on standard error
   --help         shows this text
+  --version      shows the version
 
 Without --out, the articles go to standard output one after another: each article,
 then a line break if it does not end with one, then one empty line.
