@@ -1,0 +1,80 @@
+#include "check/pattern_matcher.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <set>
+#include <tuple>
+
+namespace wordloom::check {
+namespace {
+
+using Match = std::pair<std::size_t, std::size_t>;  // pattern, begin
+
+std::set<Match> Matches(const PatternMatcher& matcher, std::string_view text) {
+  std::set<Match> found;
+  matcher.ForEachMatch(text, [&](std::size_t pattern, std::size_t begin) {
+    EXPECT_TRUE(found.emplace(pattern, begin).second) << "reported twice";
+  });
+  return found;
+}
+
+// Every place where a pattern stands byte for byte at a character boundary.
+std::set<Match> Expected(const std::vector<Text>& patterns, std::string_view text) {
+  std::set<Match> expected;
+  for (std::size_t i = 0; i < text.size(); i += CharLength(text, i)) {
+    for (std::size_t p = 0; p < patterns.size(); ++p) {
+      if (text.substr(i, patterns[p].size()) == patterns[p]) expected.emplace(p, i);
+    }
+  }
+  return expected;
+}
+
+TEST(PatternMatcher, FindsOverlappingAndNestedPatternsOnlyAtCharacterBoundaries) {
+  const std::vector<Text> patterns = {"{<_", "_>}", "{<_a_>}", "a", "aa", "\xD5\x5D", "]"};
+  const PatternMatcher matcher(patterns);
+  // "\xD5\x5D" is 誡, whose second byte is "]": that "]" is no match, nor is "{<_" behind
+  // the lead byte 0x81.
+  const std::string text = "{<_a_>}aaa\xD5\x5D]\x81{<_";
+  EXPECT_EQ(Matches(matcher, text), Expected(patterns, text));
+  EXPECT_EQ(Matches(matcher, text).count({6, 11}), 0u);
+  EXPECT_EQ(Matches(matcher, text).count({6, 12}), 1u);
+}
+
+// Random GBK-ish texts over a small alphabet, so that patterns meet often, against the
+// plain search.
+TEST(PatternMatcher, AgreesWithAPlainSearchOnRandomTexts) {
+  std::mt19937 rng(7);
+  const std::string alphabet = "ab{}_\x81\xD5\x5D";
+  auto randomText = [&](std::size_t length) {
+    std::string s;
+    for (std::size_t i = 0; i < length; ++i) s.push_back(alphabet[rng() % alphabet.size()]);
+    return s;
+  };
+  for (int round = 0; round < 200; ++round) {
+    std::set<Text> distinct;
+    while (distinct.size() < 1 + rng() % 30) distinct.insert(randomText(1 + rng() % 5));
+    const std::vector<Text> patterns(distinct.begin(), distinct.end());
+    const PatternMatcher matcher(patterns);
+    const std::string text = randomText(rng() % 200);
+    ASSERT_EQ(Matches(matcher, text), Expected(patterns, text)) << "round " << round;
+  }
+}
+
+// Hundreds of patterns sharing their first bytes put dense tables near the root.
+TEST(PatternMatcher, ManyPatternsWithACommonStart) {
+  std::vector<Text> patterns;
+  for (int lead = 0xB0; lead < 0xB4; ++lead) {
+    for (int trail = 0xA1; trail < 0xFF; ++trail) {
+      patterns.push_back(Text{'{', static_cast<char>(lead), static_cast<char>(trail), '}'});
+    }
+  }
+  const PatternMatcher matcher(patterns);
+  std::string text;
+  for (std::size_t p = 0; p < patterns.size(); p += 7) text += patterns[p] + "x";
+  EXPECT_EQ(Matches(matcher, text), Expected(patterns, text));
+  EXPECT_EQ(Matches(matcher, text).size(), (patterns.size() + 6) / 7);
+}
+
+}  // namespace
+}  // namespace wordloom::check
