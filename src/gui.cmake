@@ -8,6 +8,7 @@ add_library(wordloom_gui STATIC
   services/ui_grid.cpp services/ui_grid.h
   app/advertisement.cpp app/advertisement.h
   app/main_window.cpp app/main_window.h
+  app/store_check_window.cpp app/store_check_window.h
   app/window_openers.cpp app/window_openers.h
   libraries/library_form.cpp libraries/library_form.h
   libraries/library_manager_window.cpp libraries/library_manager_window.h

@@ -92,6 +92,9 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
   QPushButton* copy =
       AddToolButton(ToolSlot::kCopyArticle, "按钮_复制文章", QStringLiteral("复制文章"));
   connect(copy, &QPushButton::clicked, this, &MainWindow::CopyArticle);
+  QPushButton* check =
+      AddToolButton(ToolSlot::kStoreCheck, "按钮_资源检查", QStringLiteral("资源检查"));
+  connect(check, &QPushButton::clicked, this, [this] { OpenStoreCheckWindow(this); });
 
   advertisement_ = new AdvertisementView(this);
   advertisement_->setObjectName(QStringLiteral("超文本浏览框_阿里云"));
