@@ -8,31 +8,28 @@
 namespace wordloom::check {
 namespace {
 
-constexpr std::int32_t kFromTemplate = -1;
-constexpr std::int32_t kFromNothing = -2;
+constexpr std::int32_t kFromText = -1;
 
-// Where most of a library's draws (or a rule's matches) come from, for naming the chain.
+// Where most of a rule's matches in made text come from, for naming the chain.
 struct Source {
-  std::int32_t from = kFromNothing;  // a library or rule, or kFromTemplate
-  std::uint32_t per = 0;             // occurrences in the template, or in one line or rule
+  std::int32_t from = kFromText;  // the earlier rule, or kFromText
   double amount = 0;
 };
 
 std::string Number(double value) {
   char buffer[32];
-  if (value < 1e6) {
-    std::snprintf(buffer, sizeof buffer, "%.0f", value);
-  } else {
-    std::snprintf(buffer, sizeof buffer, "%.2g", value);
-  }
+  std::snprintf(buffer, sizeof buffer, value < 1e6 ? "%.0f" : "%.2g", value);
   return buffer;
 }
 
+// "about 61.2 GiB"; "more than 10^18 bytes" beyond any real size.
 std::string Bytes(double bytes, bool chinese) {
-  if (!std::isfinite(bytes) || bytes >= 1e18)
+  if (!std::isfinite(bytes) || bytes >= 1e18) {
     return chinese ? "超过 10^18 字节" : "more than 10^18 bytes";
+  }
+  const std::string about = chinese ? "约 " : "about ";
+  if (bytes < 1024) return about + Number(bytes) + (chinese ? " 字节" : " bytes");
   static constexpr const char* kUnits[] = {"KiB", "MiB", "GiB", "TiB", "PiB"};
-  if (bytes < 1024) return Number(bytes) + (chinese ? " 字节" : " bytes");
   double value = bytes / 1024;
   std::size_t unit = 0;
   while (value >= 1024 && unit + 1 < std::size(kUnits)) {
@@ -41,18 +38,20 @@ std::string Bytes(double bytes, bool chinese) {
   }
   char buffer[48];
   std::snprintf(buffer, sizeof buffer, "%.1f %s", value, kUnits[unit]);
-  return buffer;
+  return about + buffer;
 }
 
-// The links of a chain, long ones cut in the middle.
+std::string Limit(std::size_t bytes) { return std::to_string(bytes >> 20) + " MiB"; }
+
+// The links of a chain, a long one cut in the middle.
 template <typename Link>
-std::string JoinChain(const std::vector<std::size_t>& chain, Link&& link) {
+std::string JoinChain(std::size_t length, Link&& link) {
   constexpr std::size_t kHead = 4, kTail = 3;
   std::string out;
-  for (std::size_t i = 0; i < chain.size(); ++i) {
-    if (chain.size() > kHead + kTail + 1 && i == kHead) {
-      out += " → … (" + std::to_string(chain.size() - kHead - kTail) + ")";
-      i = chain.size() - kTail - 1;
+  for (std::size_t i = 0; i < length; ++i) {
+    if (length > kHead + kTail + 1 && i == kHead) {
+      out += " → … (" + std::to_string(length - kHead - kTail) + ")";
+      i = length - kTail - 1;
       continue;
     }
     if (i > 0) out += " → ";
@@ -61,61 +60,95 @@ std::string JoinChain(const std::vector<std::size_t>& chain, Link&& link) {
   return out;
 }
 
-// Follows the sources back from `last` to where they begin.
-std::vector<std::size_t> Chain(const std::vector<Source>& sources, std::size_t last) {
-  std::vector<std::size_t> chain{last};
-  while (sources[chain.back()].from >= 0 && chain.size() <= sources.size()) {
-    chain.push_back(static_cast<std::size_t>(sources[chain.back()].from));
-  }
-  std::reverse(chain.begin(), chain.end());
-  return chain;
-}
-
 }  // namespace
 
-std::string ShownBytes(double bytes) { return Bytes(bytes, false); }
+LibraryBounds BoundLibraries(const PassModel& model) {
+  const std::vector<PassLibrary>& libraries = model.libraries;
+  LibraryBounds bounds;
+  bounds.bytes.assign(libraries.size(), 0);
+  bounds.child.assign(libraries.size(), -1);
+  bounds.per.assign(libraries.size(), 0);
+  // From the last library back: a line only holds tags that expand after its own library,
+  // whose bounds are known by then. A line's tags are drawn independently of one another,
+  // so the worst line is the one whose own tags, each at its worst, add up the most.
+  for (std::size_t l = libraries.size(); l-- > 0;) {
+    const PassLibrary& library = libraries[l];
+    if (library.maxLineBytes == 0) continue;  // no line: the tag becomes empty text
+    double best = static_cast<double>(library.plainLineBytes);
+    for (const auto& [tags, lineBytes] : library.tagLines) {
+      double bytes = static_cast<double>(lineBytes);
+      double topTerm = -1;
+      std::int32_t topChild = -1;
+      std::uint32_t topPer = 0;
+      for (const auto& [pattern, count] : tags) {
+        const std::int32_t target = model.libraryOfPattern[pattern];
+        if (target <= static_cast<std::int32_t>(l)) continue;
+        const auto t = static_cast<std::size_t>(target);
+        const double term = count * (bounds.bytes[t] - static_cast<double>(libraries[t].tagBytes));
+        bytes += term;
+        if (term > topTerm) {
+          topTerm = term;
+          topChild = target;
+          topPer = count;
+        }
+      }
+      if (bytes > best) {
+        best = bytes;
+        bounds.child[l] = topChild;
+        bounds.per[l] = topPer;
+      }
+    }
+    bounds.bytes[l] = std::max(best, 0.0);
+  }
+  return bounds;
+}
 
-Expansion EstimateExpansion(const PassModel& model, const PatternCounts& occurrences,
-                            std::size_t templateBytes, std::size_t limitBytes) {
+Expansion EstimateExpansion(const PassModel& model, const LibraryBounds& bounds,
+                            const PatternCounts& occurrences, std::size_t templateBytes,
+                            std::size_t limitBytes) {
   Expansion result;
   const std::vector<PassLibrary>& libraries = model.libraries;
+  const double limit = static_cast<double>(limitBytes);
+
+  // The article after the tag passes: every tag of the template at its worst.
+  double bytes = static_cast<double>(templateBytes);
+  std::int32_t topLibrary = -1;
+  std::uint32_t topCount = 0;
+  double topTerm = 0;
+  for (const auto& [pattern, count] : occurrences) {
+    const std::int32_t library = model.libraryOfPattern[pattern];
+    if (library < 0) continue;
+    const auto l = static_cast<std::size_t>(library);
+    const double term = count * (bounds.bytes[l] - static_cast<double>(libraries[l].tagBytes));
+    bytes += term;
+    if (term > topTerm) {
+      topTerm = term;
+      topLibrary = library;
+      topCount = count;
+    }
+  }
+  bytes = std::max(bytes, 0.0);
+
   // How many occurrences of each library's tag its visit can meet, at most: the template's,
-  // and those the lines of earlier libraries bring in. A library's lines only feed the
-  // libraries after it (a sentence tag of an earlier library stays literal text).
+  // and those the lines of earlier libraries bring in. It tells which libraries the template
+  // reaches, and bounds the find texts of the synonym rules that the tag passes leave.
   std::vector<double> draws(libraries.size(), 0);
   std::vector<double> ownDraws(libraries.size(), 0);
-  std::vector<Source> sources(libraries.size());
-  auto feed = [&](std::size_t target, double amount, std::int32_t from, std::uint32_t per) {
-    draws[target] += amount;
-    if (amount > sources[target].amount) sources[target] = {from, per, amount};
-  };
   for (const auto& [pattern, count] : occurrences) {
     const std::int32_t library = model.libraryOfPattern[pattern];
     if (library < 0) continue;
     ownDraws[static_cast<std::size_t>(library)] += count;
-    feed(static_cast<std::size_t>(library), count, kFromTemplate, count);
+    draws[static_cast<std::size_t>(library)] += count;
   }
-  double bytes = static_cast<double>(templateBytes);
-  std::size_t topLibrary = libraries.size();
-  double topGrowth = 0;
   for (std::size_t l = 0; l < libraries.size(); ++l) {
-    if (draws[l] == 0) continue;
     const PassLibrary& library = libraries[l];
+    if (draws[l] == 0 || library.maxLineBytes == 0) continue;
     for (const auto& [pattern, most] : library.maxPerLine) {
       const std::int32_t target = model.libraryOfPattern[pattern];
-      if (target <= static_cast<std::int32_t>(l)) continue;
-      feed(static_cast<std::size_t>(target), draws[l] * most, static_cast<std::int32_t>(l), most);
+      if (target > static_cast<std::int32_t>(l)) {
+        draws[static_cast<std::size_t>(target)] += draws[l] * most;
+      }
     }
-    const double growth =
-        draws[l] * static_cast<double>(library.maxLineBytes > library.tagBytes
-                                           ? library.maxLineBytes - library.tagBytes
-                                           : 0);
-    bytes += growth;
-    if (growth > topGrowth) {
-      topGrowth = growth;
-      topLibrary = l;
-    }
-    if (library.maxLineBytes == 0) continue;
     if (library.sentence) {
       result.sentenceDraws += static_cast<std::uint64_t>(ownDraws[l]);
       result.log10Variety += ownDraws[l] * library.log10Distinct;
@@ -127,93 +160,121 @@ Expansion EstimateExpansion(const PassModel& model, const PatternCounts& occurre
     }
   }
 
-  if (bytes > static_cast<double>(limitBytes)) {
+  if (bytes > limit) {
     result.maxBytes = bytes;
     result.runaway = true;
-    if (topLibrary == libraries.size()) {
+    if (topLibrary < 0) {
       result.chainEnglish = "the template alone is " + Bytes(bytes, false) + ", over the " +
-                            Bytes(static_cast<double>(limitBytes), false) + " article limit";
-      result.chainChinese = "模版本身就有 " + Bytes(bytes, true) + "，超过 " +
-                            Bytes(static_cast<double>(limitBytes), true) + " 的文章上限";
+                            Limit(limitBytes) + " article limit";
+      result.chainChinese =
+          "模版本身就有" + Bytes(bytes, true) + "，超过 " + Limit(limitBytes) + " 的文章上限";
       return result;
     }
-    const std::vector<std::size_t> chain = Chain(sources, topLibrary);
-    const PassLibrary& last = libraries[chain.back()];
-    result.chainEnglish = JoinChain(chain,
-                                    [&](std::size_t i) {
-                                      const Source& s = sources[chain[i]];
-                                      return Number(s.per) + (i == 0 ? "× " : "× per line: ") +
-                                             libraries[chain[i]].shownEnglish;
-                                    }) +
-                          " (lines up to " + Number(static_cast<double>(last.maxLineBytes)) +
-                          " bytes, up to " + Number(draws[chain.back()]) + " draws): up to about " +
-                          Bytes(bytes, false) + " before the synonym rules, over the " +
-                          Bytes(static_cast<double>(limitBytes), false) + " article limit";
-    result.chainChinese =
-        JoinChain(chain,
+    std::vector<std::pair<std::size_t, std::uint32_t>> chain{
+        {static_cast<std::size_t>(topLibrary), topCount}};
+    double product = topCount;
+    while (bounds.child[chain.back().first] >= 0 && chain.size() <= libraries.size()) {
+      const std::size_t l = chain.back().first;
+      chain.emplace_back(static_cast<std::size_t>(bounds.child[l]), bounds.per[l]);
+      product *= bounds.per[l];
+    }
+    const PassLibrary& last = libraries[chain.back().first];
+    const std::string lines = Number(static_cast<double>(last.maxLineBytes));
+    result.chainEnglish =
+        JoinChain(chain.size(),
                   [&](std::size_t i) {
-                    const Source& s = sources[chain[i]];
-                    return (i == 0 ? "模版含 " : "其每行最多含 ") + Number(s.per) + " 个" +
-                           libraries[chain[i]].shownChinese + "的标签";
+                    return Number(chain[i].second) + "× " + libraries[chain[i].first].shownEnglish +
+                           (i == 0 ? " in the template" : " in a line");
                   }) +
-        "（行长最多 " + Number(static_cast<double>(last.maxLineBytes)) + " 字节，最多抽取 " +
-        Number(draws[chain.back()]) + " 次）：同义词替换之前文章就可达约 " + Bytes(bytes, true) +
-        "，超过 " + Bytes(static_cast<double>(limitBytes), true) + " 的文章上限";
+        " (lines up to " + lines + " bytes, up to " + Number(product) + " draws of it): up to " +
+        Bytes(bytes, false) + " before the synonym rules, over the " + Limit(limitBytes) +
+        " article limit";
+    result.chainChinese = JoinChain(chain.size(),
+                                    [&](std::size_t i) {
+                                      return (i == 0 ? "模版中有 " : "其一行中有 ") +
+                                             Number(chain[i].second) + " 个" +
+                                             libraries[chain[i].first].shownChinese + "的标签";
+                                    }) +
+                          "（行长最多 " + lines + " 字节，最多抽取 " + Number(product) +
+                          " 次）：同义词替换之前文章就可达" + Bytes(bytes, true) + "，超过 " +
+                          Limit(limitBytes) + " 的文章上限";
     return result;
   }
 
-  // The synonym pass on a text of at most `bytes`: each rule meets at most the occurrences
-  // of its find text that the tag passes brought (only the first rule of a find text sees
-  // those) and those earlier rules' replacements made, and never more than fit in the text.
+  // The synonym pass. Each rule meets the occurrences of its find text in the text the tag
+  // passes made (only the first rule of a find text: it replaces them all) and those that
+  // earlier rules' replacements made. The first kind share one budget: the text's bytes,
+  // each used by one match at most, so together they grow the text by no more than the best
+  // rules could with all of it. The second kind follow the chain of replacements.
   const std::vector<PassRule>& rules = model.rules;
-  std::vector<double> meets(rules.size(), 0);
-  std::vector<Source> ruleSources(rules.size());
+  std::vector<double> inText(rules.size(), 0);
   auto seeText = [&](std::uint32_t pattern, double amount) {
     const std::int32_t rule = model.firstRuleOfPattern[pattern];
-    if (rule < 0) return;
-    meets[static_cast<std::size_t>(rule)] += amount;
-    Source& s = ruleSources[static_cast<std::size_t>(rule)];
-    if (amount > s.amount) s = {kFromTemplate, 0, amount};
+    if (rule >= 0) inText[static_cast<std::size_t>(rule)] += amount;
   };
   for (const auto& [pattern, count] : occurrences) seeText(pattern, count);
   for (std::size_t l = 0; l < libraries.size(); ++l) {
     if (draws[l] == 0) continue;
     for (const auto& [pattern, most] : libraries[l].maxPerLine) seeText(pattern, draws[l] * most);
   }
-  std::size_t topRule = rules.size();
-  topGrowth = 0;
+  std::vector<std::size_t> lengthening;
+  for (std::size_t r = 0; r < rules.size(); ++r) {
+    inText[r] = std::min(inText[r], bytes / static_cast<double>(rules[r].findBytes));
+    if (rules[r].replacementBytes > rules[r].findBytes && inText[r] > 0) lengthening.push_back(r);
+  }
+  auto gain = [&](std::size_t r) {
+    return static_cast<double>(rules[r].replacementBytes - rules[r].findBytes);
+  };
+  std::sort(lengthening.begin(), lengthening.end(), [&](std::size_t a, std::size_t b) {
+    return gain(a) / static_cast<double>(rules[a].findBytes) >
+           gain(b) / static_cast<double>(rules[b].findBytes);
+  });
+  std::vector<double> growth(rules.size(), 0);
+  double budget = bytes;
+  double size = bytes;
+  for (std::size_t r : lengthening) {
+    if (budget <= 0) break;
+    const double matches = std::min(inText[r], budget / static_cast<double>(rules[r].findBytes));
+    budget -= matches * static_cast<double>(rules[r].findBytes);
+    growth[r] = matches * gain(r);
+    size += growth[r];
+  }
+  std::vector<double> made(rules.size(), 0);
+  std::vector<Source> sources(rules.size());
   for (std::size_t r = 0; r < rules.size(); ++r) {
     const PassRule& rule = rules[r];
-    if (!rule.matters || meets[r] == 0) continue;
-    const double matches = std::min(meets[r], bytes / static_cast<double>(rule.findBytes));
-    if (rule.replacementBytes > rule.findBytes) {
-      const double growth = matches * static_cast<double>(rule.replacementBytes - rule.findBytes);
-      bytes += growth;
-      if (growth > topGrowth) {
-        topGrowth = growth;
-        topRule = r;
-      }
+    if (!rule.matters) continue;
+    const double fit = size / static_cast<double>(rule.findBytes);
+    if (rule.replacementBytes > rule.findBytes && made[r] > 0) {
+      const double more = std::min(made[r], fit) * gain(r);
+      growth[r] += more;
+      size += more;
     }
+    const double matches = std::min(inText[r] + made[r], fit);
     for (const auto& [later, count] : rule.feeds) {
       const double amount = matches * count;
-      meets[later] += amount;
-      if (amount > ruleSources[later].amount) {
-        ruleSources[later] = {static_cast<std::int32_t>(r), count, amount};
-      }
+      made[later] += amount;
+      if (amount > sources[later].amount) sources[later] = {static_cast<std::int32_t>(r), amount};
     }
   }
-  result.maxBytes = bytes;
-  if (bytes <= static_cast<double>(limitBytes) || topRule == rules.size()) return result;
+  result.maxBytes = size;
+  if (size <= limit) return result;
 
   result.runaway = true;
-  const std::vector<std::size_t> chain = Chain(ruleSources, topRule);
+  const std::size_t top =
+      static_cast<std::size_t>(std::max_element(growth.begin(), growth.end()) - growth.begin());
+  std::vector<std::size_t> chain{top};
+  while (made[chain.back()] > 0 && sources[chain.back()].from >= 0 &&
+         chain.size() <= rules.size()) {
+    chain.push_back(static_cast<std::size_t>(sources[chain.back()].from));
+  }
+  std::reverse(chain.begin(), chain.end());
   auto link = [&](std::size_t i) { return rules[chain[i]].shown; };
-  result.chainEnglish = "synonym rules " + JoinChain(chain, link) + ": up to about " +
-                        Bytes(bytes, false) + " after the synonym rules, over the " +
-                        Bytes(static_cast<double>(limitBytes), false) + " article limit";
-  result.chainChinese = "同义词规则 " + JoinChain(chain, link) + "：替换后文章可达约 " +
-                        Bytes(bytes, true) + "，超过 " +
-                        Bytes(static_cast<double>(limitBytes), true) + " 的文章上限";
+  result.chainEnglish = "synonym rules " + JoinChain(chain.size(), link) + ": up to " +
+                        Bytes(size, false) + " after the synonym rules, over the " +
+                        Limit(limitBytes) + " article limit";
+  result.chainChinese = "同义词规则 " + JoinChain(chain.size(), link) + "：替换后文章可达" +
+                        Bytes(size, true) + "，超过 " + Limit(limitBytes) + " 的文章上限";
   return result;
 }
 

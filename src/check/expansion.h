@@ -21,9 +21,13 @@ struct PassLibrary {
   std::size_t tagBytes = 0;
   std::size_t maxLineBytes = 0;  // 0 when it has no lines (its tag then gives empty text)
   double log10Distinct = 0;      // log10 of its number of distinct lines
-  PatternCounts maxPerLine;      // pattern -> the most occurrences in one of its lines
-  std::string shownEnglish;      // "sentence library 'x'"
-  std::string shownChinese;      // 句子库“x”
+  // The lines as the bound needs them: the longest line that holds no tag of a later
+  // library, and for each combination of such tags that a line holds, the longest line.
+  std::size_t plainLineBytes = 0;
+  std::vector<std::pair<PatternCounts, std::size_t>> tagLines;
+  PatternCounts maxPerLine;  // pattern -> the most occurrences in one of its lines
+  std::string shownEnglish;  // "sentence library 'x'"
+  std::string shownChinese;  // 句子库“x”
 };
 
 // A synonym rule as the pass applies it, in file then line order.
@@ -47,6 +51,16 @@ struct PassModel {
   std::vector<std::int32_t> firstRuleOfPattern;  // for counted find texts, or -1
 };
 
+// For each library, the most bytes one occurrence of its tag can become through the tag
+// passes (its worst line, with every later tag in it expanded at its worst), and the tag
+// in that line that adds the most, for naming the chain. Computed once per store.
+struct LibraryBounds {
+  std::vector<double> bytes;
+  std::vector<std::int32_t> child;  // the library whose tag adds the most, or -1
+  std::vector<std::uint32_t> per;   // how often that tag stands in the line
+};
+LibraryBounds BoundLibraries(const PassModel& model);
+
 struct Expansion {
   double maxBytes = 0;       // an upper bound of the article's size (synonyms included)
   bool runaway = false;      // the bound passes the article size limit
@@ -59,10 +73,8 @@ struct Expansion {
 };
 
 // `occurrences`: the patterns the template holds, with their counts (exact bytes).
-Expansion EstimateExpansion(const PassModel& model, const PatternCounts& occurrences,
-                            std::size_t templateBytes, std::size_t limitBytes);
-
-// A size for people: "about 61.2 GiB", "more than 10^18 bytes".
-std::string ShownBytes(double bytes);
+Expansion EstimateExpansion(const PassModel& model, const LibraryBounds& bounds,
+                            const PatternCounts& occurrences, std::size_t templateBytes,
+                            std::size_t limitBytes);
 
 }  // namespace wordloom::check

@@ -9,6 +9,8 @@ namespace {
 // States with more edges than this get a table of 256 targets: the states near the root
 // of many GBK patterns fan out over a whole row of second bytes.
 constexpr std::size_t kDenseFrom = 12;
+// Up to this many states (32 MiB of table) every step is one lookup.
+constexpr std::size_t kTableStates = 32768;
 
 }  // namespace
 
@@ -90,6 +92,21 @@ PatternMatcher::PatternMatcher(const std::vector<Text>& patterns) {
               ? link
               : nextOutput_[static_cast<std::size_t>(link)];
       queue.push_back(child);
+    }
+  }
+
+  if (states > kTableStates) return;
+  next_.assign(states * 256, 0);
+  for (unsigned byte = 0; byte < 256; ++byte) {
+    next_[byte] = std::max(Child(0, static_cast<unsigned char>(byte)), std::int32_t{0});
+  }
+  // Breadth first, a state's failure link has its row filled before the state itself.
+  for (const std::int32_t state : queue) {
+    const auto s = static_cast<std::size_t>(state);
+    const auto f = static_cast<std::size_t>(fail_[s]);
+    for (unsigned byte = 0; byte < 256; ++byte) {
+      const std::int32_t child = Child(state, static_cast<unsigned char>(byte));
+      next_[s * 256 + byte] = child != kNone ? child : next_[f * 256 + byte];
     }
   }
 }

@@ -31,6 +31,7 @@ class PatternMatcher {
 
   std::int32_t Child(std::int32_t state, unsigned char byte) const;
   std::int32_t Step(std::int32_t state, unsigned char byte) const {
+    if (!next_.empty()) return next_[static_cast<std::size_t>(state) * 256 + byte];
     for (;;) {
       const std::int32_t next = Child(state, byte);
       if (next != kNone) return next;
@@ -49,6 +50,9 @@ class PatternMatcher {
   std::vector<std::uint32_t> edgeBegin_;  // edges of state s: [edgeBegin_[s], edgeBegin_[s+1])
   std::vector<unsigned char> edgeBytes_;
   std::vector<std::int32_t> edgeTargets_;
+  // Every state's next state for every byte, failure links followed in advance, where the
+  // automaton is small enough for such a table (registered tags and a few thousand rules).
+  std::vector<std::int32_t> next_;
   std::size_t ringSize_ = 1;  // a power of two above the longest pattern
 };
 

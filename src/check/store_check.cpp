@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -50,6 +51,10 @@ struct Library {
   std::size_t distinctLines = 0;
   bool unreadableFile = false;
   PatternCounts maxPerLine;
+  // The longest line holding no tag of a later library; and the longest line for each
+  // combination of such tags (sorted) that a line holds.
+  std::size_t plainLineBytes = 0;
+  std::map<PatternCounts, std::size_t> tagLines;
 };
 
 struct Rule {
@@ -307,18 +312,20 @@ class Checker {
         break;
     }
     const std::string limit = std::to_string(kMaxFileBytes >> 20) + " MiB";
-    auto oversized = [&](double bytes) {
+    // A file that grew past the limit while it was read has no size of its own to tell.
+    auto oversized = [&](std::string size) {
       if (report) {
         Add(FindingKind::kOversizedFile, place, 0,
-            ShownBytes(bytes) + ", over the " + limit + " read limit: it reads as empty",
-            ShownBytes(bytes) + "，超过 " + limit + " 的读取上限，读出来是空的");
+            (size.empty() ? "" : size + " bytes, ") + "over the " + limit +
+                " read limit: it reads as empty",
+            (size.empty() ? "" : size + " 字节，") + "超过 " + limit + " 的读取上限，读出来是空的");
       }
       return std::nullopt;
     };
     const FileIdentity identity = IdentifyFile(path);
-    if (identity.size > kMaxFileBytes) return oversized(static_cast<double>(identity.size));
+    if (identity.size > kMaxFileBytes) return oversized(std::to_string(identity.size));
     FileContent content = ReadFile(path);
-    if (content.status.error == kFileTooLarge) return oversized(static_cast<double>(kMaxFileBytes));
+    if (content.status.error == kFileTooLarge) return oversized({});
     if (!content.status) {
       const std::string reason = DescribeFileError(content.status.error);
       return notRegular("cannot be read (" + reason + "): it reads as empty",
@@ -724,13 +731,15 @@ class Checker {
   }
 
   void ReadLibraries() {
-    for (Library& library : libraries_) {
+    for (std::size_t i = 0; i < libraries_.size(); ++i) {
       if (Cancelled()) return;
-      if (library.hasFolder) ReadLibrary(library);
+      if (libraries_[i].hasFolder) ReadLibrary(i);
     }
   }
 
-  void ReadLibrary(Library& library) {
+  void ReadLibrary(std::size_t index) {
+    Library& library = libraries_[index];
+    PatternCounts laterTags;
     const Text folder = ResourceStore::LibraryFolder(library.kind, library.name);
     const Text shownFolder = Join(ParentFolderName(library.kind), library.name);
     TextArray files;
@@ -757,8 +766,21 @@ class Checker {
         library.maxLineBytes = std::max(library.maxLineBytes, line.size());
         hashes.push_back(std::hash<std::string_view>{}(line));
         ScanLine(line, lineNumber, utf8 ? nullptr : &unregistered);
-        tally_->Take(
-            [&](std::uint32_t pattern, std::uint32_t count) { values_->Max(pattern, count); });
+        laterTags.clear();
+        tally_->Take([&](std::uint32_t pattern, std::uint32_t count) {
+          values_->Max(pattern, count);
+          // The tags of libraries after this one are the ones its line brings to expansion.
+          if (pattern < tagPatterns_ && holderOfPattern_[pattern] > index) {
+            laterTags.emplace_back(pattern, count);
+          }
+        });
+        if (laterTags.empty()) {
+          library.plainLineBytes = std::max(library.plainLineBytes, line.size());
+        } else {
+          std::sort(laterTags.begin(), laterTags.end());
+          std::size_t& longest = library.tagLines[laterTags];
+          longest = std::max(longest, line.size());
+        }
       });
       ReportUnregistered(unregistered, place);
     }
@@ -871,17 +893,19 @@ class Checker {
       pass.log10Distinct =
           library.distinctLines > 0 ? std::log10(static_cast<double>(library.distinctLines)) : 0;
       pass.maxPerLine = library.maxPerLine;
+      pass.plainLineBytes = library.plainLineBytes;
+      pass.tagLines.assign(library.tagLines.begin(), library.tagLines.end());
       pass.shownEnglish = Shown(library);
       pass.shownChinese = ShownChinese(library);
       model_.libraryOfPattern[static_cast<std::size_t>(library.pattern)] =
           static_cast<std::int32_t>(model_.libraries.size());
       model_.libraries.push_back(std::move(pass));
     }
-    const std::string limit = ShownBytes(static_cast<double>(kMaxArticleBytes));
+    const LibraryBounds bounds = BoundLibraries(model_);
     for (const Template& found : templates_) {
       if (Cancelled()) return;
       const Expansion e =
-          EstimateExpansion(model_, found.occurrences, found.bytes, kMaxArticleBytes);
+          EstimateExpansion(model_, bounds, found.occurrences, found.bytes, kMaxArticleBytes);
       if (e.runaway) {
         Add(FindingKind::kRunawayExpansion, found.place, 0, "chain: " + e.chainEnglish,
             "展开链：" + e.chainChinese);

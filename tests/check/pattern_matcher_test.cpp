@@ -76,5 +76,27 @@ TEST(PatternMatcher, ManyPatternsWithACommonStart) {
   EXPECT_EQ(Matches(matcher, text).size(), (patterns.size() + 6) / 7);
 }
 
+// Past the size where every state gets a full table, the automaton follows its failure links
+// step by step; both ways must find the same.
+TEST(PatternMatcher, ALargeAutomatonWithoutTablesFindsTheSame) {
+  std::mt19937 rng(11);
+  std::set<Text> distinct;
+  while (distinct.size() < 9000) {  // about 40,000 states
+    Text pattern;
+    for (int i = 0; i < 6; ++i) pattern.push_back(static_cast<char>(0x41 + rng() % 60));
+    distinct.insert(pattern);
+  }
+  const std::vector<Text> patterns(distinct.begin(), distinct.end());
+  const PatternMatcher matcher(patterns);
+  std::string text;
+  for (int i = 0; i < 60; ++i) {
+    text += patterns[rng() % patterns.size()].substr(rng() % 3);
+    if (i % 7 == 0) text += "\xB0";  // shifts the character boundaries now and then
+  }
+  const std::set<Match> found = Matches(matcher, text);
+  EXPECT_EQ(found, Expected(patterns, text));
+  EXPECT_GT(found.size(), 10u);
+}
+
 }  // namespace
 }  // namespace wordloom::check
