@@ -79,7 +79,12 @@ StoreCheckWindow::StoreCheckWindow(QWidget* parent) : QDialog(parent) {
   findingList_ = MakeList(this, "超级列表框_检查结果",
                           {QStringLiteral("级别"), QStringLiteral("类别"), QStringLiteral("位置"),
                            QStringLiteral("说明")},
-                          {52, 128, 230}, {6, 30, 868, 340});
+                          {52, 128, 230}, {6, 30, 868, 296});
+  // The chosen finding's whole detail, which the list cuts off: it is what the user acts on.
+  detail_ = ui::Place(new QLabel(this), "标签_问题说明", {8, 330, 864, 44});
+  detail_->setWordWrap(true);
+  detail_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  detail_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   QLabel* varietyCaption = ui::MakeLabel(
       this, "标签_变化程度", QStringLiteral("各模版的变化程度（能生成多少种不同文章的估计）："),
       {8, 376, 600, 20});
@@ -90,6 +95,9 @@ StoreCheckWindow::StoreCheckWindow(QWidget* parent) : QDialog(parent) {
   rerun_ = ui::MakeButton(this, "按钮_重新检查", QStringLiteral("重新检查"), {774, 522, 100, 32});
 
   connect(rerun_, &QPushButton::clicked, this, &StoreCheckWindow::StartCheck);
+  connect(findingList_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
+    detail_->setText(item != nullptr ? item->text(3) : QString());
+  });
   connect(findingList_, &QTreeWidget::itemDoubleClicked, this, &StoreCheckWindow::OpenFixingWindow);
   connect(varietyList_, &QTreeWidget::itemDoubleClicked, this, &StoreCheckWindow::OpenFixingWindow);
   StartCheck();
@@ -127,6 +135,7 @@ void StoreCheckWindow::StartCheck() {
 
 void StoreCheckWindow::ShowReport(check::CheckReport report) {
   findings_ = std::move(report.findings);
+  detail_->clear();
   findingList_->clear();
   varietyList_->clear();
   for (std::size_t i = 0; i < findings_.size(); ++i) {

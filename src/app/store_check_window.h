@@ -40,6 +40,7 @@ class StoreCheckWindow : public QDialog {
 
   QLabel* status_ = nullptr;
   QTreeWidget* findingList_ = nullptr;
+  QLabel* detail_ = nullptr;
   QTreeWidget* varietyList_ = nullptr;
   QPushButton* rerun_ = nullptr;
 

@@ -95,6 +95,9 @@ TEST_F(StoreCheckWindowTest, ListsErrorsFirstAndTheVarietyOfEachTemplate) {
             (QStringList{QStringLiteral("juzi.ini:3"), QStringLiteral("关键词库/词/u.txt"),
                          QStringLiteral("句子库/好/bad.txt:1"), QStringLiteral("模版/plain.txt")}));
   EXPECT_TRUE(Column(findings, 3)[0].contains(QStringLiteral("句子库/缺")));
+  // The chosen finding's detail is shown whole below the list.
+  findings->setCurrentItem(findings->topLevelItem(3));
+  EXPECT_EQ(testing::Find<QLabel>(window, "标签_问题说明")->text(), Column(findings, 3)[3]);
   EXPECT_EQ(Column(variety, 0),
             (QStringList{QStringLiteral("模版/plain.txt"), QStringLiteral("模版/t.txt")}));
   // t.txt draws one of the three distinct lines of 好; its keyword library has one line.
