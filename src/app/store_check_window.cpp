@@ -70,10 +70,7 @@ std::function<void(QWidget*)> FixingWindow(const check::Finding& finding) {
 }
 
 StoreCheckWindow::StoreCheckWindow(QWidget* parent) : QDialog(parent) {
-  setObjectName(QStringLiteral("StoreCheckWindow"));
-  setWindowTitle(QStringLiteral("资源检查"));
-  setFixedSize(880, 560);
-  move(50, 50);
+  ui::DesignWindow(this, "StoreCheckWindow", QStringLiteral("资源检查"), {880, 560});
 
   status_ = ui::MakeLabel(this, "标签_检查状态", QString(), {8, 6, 864, 20});
   findingList_ = MakeList(this, "超级列表框_检查结果",
