@@ -12,9 +12,10 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "check/character_matches.h"
 #include "check/expansion.h"
-#include "check/pattern_matcher.h"
 #include "generator/article_generator.h"
+#include "generator/pattern_matcher.h"
 #include "services/encoding.h"
 #include "services/files.h"
 #include "services/ini.h"
@@ -206,6 +207,11 @@ class PatternValues {
   std::vector<std::uint32_t> values_;
   std::vector<std::uint32_t> touched_;
 };
+
+// A matcher over distinct, non-empty patterns, byte for byte.
+PatternMatcher MatcherOf(const std::vector<Text>& patterns) {
+  return PatternMatcher(std::vector<std::string_view>(patterns.begin(), patterns.end()), false);
+}
 
 std::string Quoted(std::string_view content) { return "'" + ContentToReadableUtf8(content) + "'"; }
 std::string QuotedChinese(std::string_view content) {
@@ -492,24 +498,25 @@ class Checker {
     }
     // A tag inside another: where the outer one stands, the library visited first takes
     // the text they share.
-    const PatternMatcher folded(groupFolded);
+    const PatternMatcher folded = MatcherOf(groupFolded);
     std::set<std::pair<std::size_t, std::size_t>> reported;
     for (std::size_t outer = 0; outer < groupFolded.size(); ++outer) {
-      folded.ForEachMatch(groupFolded[outer], [&](std::size_t inner, std::size_t begin) {
-        if (inner == outer || !reported.emplace(inner, outer).second) return;
-        const Library& in = libraries_[holderOfPattern_[groupFirst[inner]]];
-        const Library& out = libraries_[holderOfPattern_[groupFirst[outer]]];
-        const bool exact = out.tag.compare(begin, in.tag.size(), in.tag) == 0;
-        Add(FindingKind::kTagOverlap, RegistryPlace(out), TagLine(out),
-            Format("the tag {} of {} ({}) occurs inside this tag {}{}: where this tag stands, "
-                   "the library visited first takes the text they share",
-                   {Quoted(in.tag), Shown(in), TagPlace(in), Quoted(out.tag),
-                    exact ? "" : " (ignoring letter case)"}),
-            Format("{}（{}）的标签{}包含在这个标签{}之中{}：这个标签出现处，先处理的库会取走"
-                   "两者共有的文字",
-                   {ShownChinese(in), TagPlace(in), QuotedChinese(in.tag), QuotedChinese(out.tag),
-                    exact ? "" : "（忽略大小写）"}));
-      });
+      ForEachMatchAtCharacterStart(
+          folded, groupFolded[outer], [&](std::size_t inner, std::size_t begin) {
+            if (inner == outer || !reported.emplace(inner, outer).second) return;
+            const Library& in = libraries_[holderOfPattern_[groupFirst[inner]]];
+            const Library& out = libraries_[holderOfPattern_[groupFirst[outer]]];
+            const bool exact = out.tag.compare(begin, in.tag.size(), in.tag) == 0;
+            Add(FindingKind::kTagOverlap, RegistryPlace(out), TagLine(out),
+                Format("the tag {} of {} ({}) occurs inside this tag {}{}: where this tag stands, "
+                       "the library visited first takes the text they share",
+                       {Quoted(in.tag), Shown(in), TagPlace(in), Quoted(out.tag),
+                        exact ? "" : " (ignoring letter case)"}),
+                Format("{}（{}）的标签{}包含在这个标签{}之中{}：这个标签出现处，先处理的库会取走"
+                       "两者共有的文字",
+                       {ShownChinese(in), TagPlace(in), QuotedChinese(in.tag),
+                        QuotedChinese(out.tag), exact ? "" : "（忽略大小写）"}));
+          });
     }
     for (std::size_t p = 0; p < tagPatterns_; ++p)
       longestTag_ = std::max(longestTag_, patterns_[p].size());
@@ -554,7 +561,7 @@ class Checker {
       rulesOfFind[it->second].push_back(r);
       findOfRule.push_back(it->second);
     }
-    const PatternMatcher findMatcher(finds);
+    const PatternMatcher findMatcher = MatcherOf(finds);
     // The first rule at or after `from` with that find text.
     auto firstFrom = [&](std::size_t find, std::size_t from) {
       const std::vector<std::size_t>& list = rulesOfFind[find];
@@ -572,9 +579,9 @@ class Checker {
       pass.seesText = rulesOfFind[findOfRule[q]].front() == q;
       pass.shown = Quoted(rule.find + "=>" + rule.replacement) + " (" +
                    NameToReadableUtf8(rule.place.where) + ":" + std::to_string(rule.line) + ")";
-      findMatcher.ForEachMatch(rule.replacement, [&](std::size_t find, std::size_t begin) {
-        tally.Add(find, begin, finds[find].size());
-      });
+      ForEachMatchAtCharacterStart(
+          findMatcher, rule.replacement,
+          [&](std::size_t find, std::size_t begin) { tally.Add(find, begin, finds[find].size()); });
       tally.Take([&](std::uint32_t find, std::uint32_t count) {
         const std::size_t later = firstFrom(find, q + 1);
         if (later != kNone) pass.feeds.emplace_back(later, count);
@@ -605,7 +612,7 @@ class Checker {
     std::vector<std::size_t> applied;
     while (applied.size() < kSteps && text.size() <= kLongest) {
       std::size_t best = kNone;
-      findMatcher.ForEachMatch(text, [&](std::size_t find, std::size_t) {
+      ForEachMatchAtCharacterStart(findMatcher, text, [&](std::size_t find, std::size_t) {
         best = std::min(best, firstFrom(find, next));
       });
       if (best == kNone) break;
@@ -636,7 +643,7 @@ class Checker {
       model_.firstRuleOfPattern.resize(patterns_.size(), -1);
       model_.firstRuleOfPattern[static_cast<std::size_t>(pattern)] = static_cast<std::int32_t>(r);
     }
-    matcher_ = std::make_unique<PatternMatcher>(patterns_);
+    matcher_ = std::make_unique<PatternMatcher>(MatcherOf(patterns_));
     tally_ = std::make_unique<Tally>(patterns_.size());
     values_ = std::make_unique<PatternValues>(patterns_.size());
     used_.assign(tagPatterns_, false);
@@ -669,7 +676,7 @@ class Checker {
   // text of the tags' shape that no registry knows.
   void ScanLine(std::string_view line, std::size_t lineNumber, Unregistered* unregistered) {
     spans_.clear();
-    matcher_->ForEachMatch(line, [&](std::size_t pattern, std::size_t begin) {
+    ForEachMatchAtCharacterStart(*matcher_, line, [&](std::size_t pattern, std::size_t begin) {
       const std::size_t length = patterns_[pattern].size();
       tally_->Add(pattern, begin, length);
       if (pattern < tagPatterns_) {
