@@ -340,10 +340,12 @@ class Checker {
     return std::move(content.bytes);
   }
 
-  // Reports a text that is UTF-8 or holds bytes that do not decode; true for UTF-8, whose
-  // tags and lines are garbled as a whole and get no findings of their own.
-  bool CheckEncoding(std::string_view text, const Place& place, bool report) {
-    if (IsAscii(text)) return false;
+  // Reports a text that is UTF-8 or holds bytes that do not decode. A UTF-8 text is then
+  // read as it will be once saved as GBK: its one mistake would otherwise come back as every
+  // tag in it unknown, every library it calls unused, or every entry of a registry without
+  // a tag.
+  void CheckEncoding(Text& text, const Place& place, bool report) {
+    if (IsAscii(text)) return;
     // Chinese in UTF-8 takes three bytes a character. Short GBK texts can be valid UTF-8 by
     // chance ("小写" is D0 A1 D0 B4), but then only of two-byte sequences.
     if (IsValidUtf8(text) && HasThreeByteSequence(text)) {
@@ -354,7 +356,8 @@ class Checker {
             "这是含有非 ASCII 字符的 UTF-8 文本：本程序按 GBK 读取，这些字符会成为乱码；"
             "请把文件另存为 GBK 编码");
       }
-      return true;
+      text = Utf8ToText(text);
+      return;
     }
     const std::size_t bad = FirstUndecodableByte(text);
     if (bad != std::string_view::npos && report) {
@@ -367,7 +370,6 @@ class Checker {
           Format("字节 {} 不是有效的 GBK 编码（文件中第一个这样的字节），它附近的文字会成为乱码",
                  {byte}));
     }
-    return false;
   }
 
   void ReadRegistries() {
@@ -375,7 +377,7 @@ class Checker {
       const Text path = ResourceStore::RegistryPath(kind);
       if (!PathExists(path)) continue;  // no registry: no libraries of that kind
       const Place registry{RegistryName(kind), Subject::kRegistry, kind, {}, {}};
-      const std::optional<ByteArray> bytes = ReadStoreFile(path, registry, true);
+      std::optional<ByteArray> bytes = ReadStoreFile(path, registry, true);
       if (!bytes) continue;
       CheckEncoding(*bytes, registry, true);
       for (IniSectionValue& entry : IniSectionValuesOf(*bytes, names::TagKey())) {
@@ -535,7 +537,7 @@ class Checker {
                         name};
       const std::optional<ByteArray> bytes = ReadStoreFile(Join(folder, name), place, true);
       if (!bytes) continue;
-      const Text text = ToText(*bytes);
+      Text text = ToText(*bytes);
       CheckEncoding(text, place, true);
       std::size_t line = 0;
       ForEachLineSpan(text, EmptyLastLine::kNoLine, [&](std::size_t begin, std::size_t end) {
@@ -647,6 +649,7 @@ class Checker {
     tally_ = std::make_unique<Tally>(patterns_.size());
     values_ = std::make_unique<PatternValues>(patterns_.size());
     used_.assign(tagPatterns_, false);
+    groupUsed_.assign(groupFirst_.size(), false);
   }
 
   // The text that looks like a tag but is registered in neither registry, in one file:
@@ -684,7 +687,7 @@ class Checker {
         spans_.emplace_back(begin, begin + length);
       }
     });
-    if (unregistered == nullptr || !shape_.Known()) return;
+    if (!shape_.Known()) return;
     const std::string& opening = shape_.opening;
     const std::string& closing = shape_.closing;
     std::size_t from = 0;
@@ -710,7 +713,13 @@ class Checker {
       const bool insideTag = std::any_of(spans_.begin(), spans_.end(), [&](const auto& span) {
         return span.first <= open && end <= span.second;
       });
-      if (!insideTag) unregistered->Add(candidate, lineNumber);
+      if (insideTag) continue;
+      if (unregistered != nullptr) unregistered->Add(candidate, lineNumber);
+      // A tag in another letter case is counted with the registered one, so its library is
+      // drawn from: the mistyped tag is the finding, not an unused library.
+      if (auto it = foldedGroup_.find(Fold(candidate)); it != foldedGroup_.end()) {
+        groupUsed_[it->second] = true;
+      }
     }
   }
 
@@ -761,9 +770,9 @@ class Checker {
         library.unreadableFile = true;
         continue;
       }
-      const Text text = ToText(*bytes);
+      Text text = ToText(*bytes);
       bytes.reset();
-      const bool utf8 = CheckEncoding(text, place, true);
+      CheckEncoding(text, place, true);
       Unregistered unregistered;
       std::size_t lineNumber = 0;
       ForEachLineSpan(text, EmptyLastLine::kNoLine, [&](std::size_t begin, std::size_t end) {
@@ -772,7 +781,7 @@ class Checker {
         ++library.lines;
         library.maxLineBytes = std::max(library.maxLineBytes, line.size());
         hashes.push_back(std::hash<std::string_view>{}(line));
-        ScanLine(line, lineNumber, utf8 ? nullptr : &unregistered);
+        ScanLine(line, lineNumber, &unregistered);
         laterTags.clear();
         tally_->Take([&](std::uint32_t pattern, std::uint32_t count) {
           values_->Max(pattern, count);
@@ -833,14 +842,14 @@ class Checker {
       // Every template counts as a use of the tags it holds, reported on or not.
       std::optional<ByteArray> bytes = ReadStoreFile(Join(folder, name), found.place, selected);
       if (!bytes) continue;
-      const Text text = ToText(*bytes);
+      Text text = ToText(*bytes);
       bytes.reset();
-      const bool utf8 = CheckEncoding(text, found.place, selected);
+      CheckEncoding(text, found.place, selected);
       Unregistered unregistered;
       std::size_t lineNumber = 0;
       ForEachLineSpan(text, EmptyLastLine::kNoLine, [&](std::size_t begin, std::size_t end) {
         ScanLine(std::string_view(text).substr(begin, end - begin), ++lineNumber,
-                 selected && !utf8 ? &unregistered : nullptr);
+                 selected ? &unregistered : nullptr);
         tally_->Take(
             [&](std::uint32_t pattern, std::uint32_t count) { values_->Sum(pattern, count); });
       });
@@ -853,7 +862,7 @@ class Checker {
       ReportUnregistered(unregistered, found.place);
       const bool holdsTag = std::any_of(found.occurrences.begin(), found.occurrences.end(),
                                         [&](const auto& o) { return o.first < tagPatterns_; });
-      if (!utf8 && !holdsTag && unregistered.Empty()) {
+      if (!holdsTag && unregistered.Empty()) {
         Add(FindingKind::kTemplateWithoutTags, found.place, 0,
             text.empty() ? "the template is empty"
                          : "no registered tag: every article from it is this text as it stands "
@@ -878,7 +887,8 @@ class Checker {
             Format("{}的“*.txt”文件中没有任何一行，它的标签只会被替换为空",
                    {ShownChinese(library)}));
       }
-      if (library.expands && !used_[static_cast<std::size_t>(library.pattern)]) {
+      if (library.expands && !used_[static_cast<std::size_t>(library.pattern)] &&
+          !groupUsed_[foldedGroup_.at(Fold(library.tag))]) {
         Add(FindingKind::kUnusedLibrary, RegistryPlace(library), TagLine(library),
             Format("no template and no library line holds the tag {} of {}",
                    {Quoted(library.tag), Shown(library)}),
@@ -951,7 +961,8 @@ class Checker {
   std::unique_ptr<Tally> tally_;
   std::unique_ptr<PatternValues> values_;
   std::vector<std::pair<std::size_t, std::size_t>> spans_;  // tag matches in the current line
-  std::vector<bool> used_;  // tag pattern -> some template or line holds it
+  std::vector<bool> used_;       // tag pattern -> some template or line holds it
+  std::vector<bool> groupUsed_;  // folded tag group -> held in another letter case
 
   PassModel model_;
 };

@@ -6,6 +6,9 @@
 #include <random>
 #include <set>
 #include <tuple>
+#include <vector>
+
+#include "services/text.h"
 
 namespace wordloom::check {
 namespace {

@@ -150,6 +150,33 @@ TEST(StoreCheck, EachKindIsReportedOnceAtItsPlace) {
   EXPECT_EQ(OfKind(report, FindingKind::kTemplateWithoutTags).front()->file, G("空白.txt"));
 }
 
+// One mistake, one finding: a file saved as UTF-8 is judged as it will be once saved as GBK,
+// not as a registry without tags, templates with unknown tags and libraries nobody calls.
+TEST(StoreCheck, AUtf8FileIsItsOnlyFindingAndAMistypedTagUsesItsLibrary) {
+  TempStore store;
+  using K = LibraryKind;
+  store.WriteFile("juzi.ini", "[开头]\r\n标签={<_开头句子_>}\r\n[结尾]\r\n标签={<_结尾句子_>}\r\n");
+  store.WriteLibraryFile(K::kSentence, "开头", "a.txt", {"大家好。"});
+  store.WriteFile("句子库/结尾/a.txt", "再见。\r\n");
+  store.WriteGbkFile("keyword.ini", "[城市]\r\n标签={<_城市_>}\r\n");
+  store.WriteLibraryFile(K::kKeyword, "城市", "a.txt", {"北京"});
+  store.WriteFile("模版/t.txt", "<p>{<_开头句子_>}</p>\r\n<p>{<_结尾句子_>}</p>\r\n");
+  store.WriteGbkFile("模版/g.txt", "<p>{<_城市_>}{<_开头句子_>}</p>");
+  EXPECT_EQ(Summary(CheckStore()), (std::multiset<std::string>{
+                                       "utf8-file juzi.ini",
+                                       "utf8-file 句子库/结尾/a.txt",
+                                       "utf8-file 模版/t.txt",
+                                       "variety 模版/g.txt",
+                                       "variety 模版/t.txt",
+                                   }));
+
+  // A tag typed in another letter case: the template's mistake, not an unused library.
+  store.WriteGbkFile("keyword.ini", "[城市]\r\n标签={<_city_>}\r\n");
+  store.WriteGbkFile("模版/g.txt", "<p>{<_CITY_>}{<_开头句子_>}</p>");
+  EXPECT_EQ(OfKind(CheckStore(), FindingKind::kUnregisteredTag).size(), 1u);
+  EXPECT_TRUE(OfKind(CheckStore(), FindingKind::kUnusedLibrary).empty());
+}
+
 TEST(StoreCheck, TheRunawayBoundAgreesWithTheGenerator) {
   // Each level's line calls the next level 300 times: four levels are far beyond the limit,
   // two are not. Registered in reverse, the same lines stay literal tags and stay small.
