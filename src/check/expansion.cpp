@@ -270,10 +270,11 @@ Expansion EstimateExpansion(const PassModel& model, const LibraryBounds& bounds,
   }
   std::reverse(chain.begin(), chain.end());
   auto link = [&](std::size_t i) { return rules[chain[i]].shown; };
+  auto linkChinese = [&](std::size_t i) { return rules[chain[i]].shownChinese; };
   result.chainEnglish = "synonym rules " + JoinChain(chain.size(), link) + ": up to " +
                         Bytes(size, false) + " after the synonym rules, over the " +
                         Limit(limitBytes) + " article limit";
-  result.chainChinese = "同义词规则 " + JoinChain(chain.size(), link) + "：替换后文章可达" +
+  result.chainChinese = "同义词规则 " + JoinChain(chain.size(), linkChinese) + "：替换后文章可达" +
                         Bytes(size, true) + "，超过 " + Limit(limitBytes) + " 的文章上限";
   return result;
 }

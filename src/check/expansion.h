@@ -40,8 +40,9 @@ struct PassRule {
   std::int32_t findPattern = -1;  // its find text among the counted patterns (-1: not counted)
   // Later rules whose find text this rule's replacement holds: (rule, occurrences).
   std::vector<std::pair<std::size_t, std::uint32_t>> feeds;
-  bool matters = false;  // lengthens the text, or feeds a rule that matters
-  std::string shown;     // "a=>b (同义词库/x.txt:3)", UTF-8
+  bool matters = false;      // lengthens the text, or feeds a rule that matters
+  std::string shown;         // "'a=>b' (同义词库/x.txt:3)", UTF-8
+  std::string shownChinese;  // "“a=>b”（同义词库/x.txt:3）"
 };
 
 struct PassModel {

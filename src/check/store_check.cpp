@@ -579,8 +579,9 @@ class Checker {
       pass.findBytes = rule.find.size();
       pass.replacementBytes = rule.replacement.size();
       pass.seesText = rulesOfFind[findOfRule[q]].front() == q;
-      pass.shown = Quoted(rule.find + "=>" + rule.replacement) + " (" +
-                   NameToReadableUtf8(rule.place.where) + ":" + std::to_string(rule.line) + ")";
+      const std::string at = NameToReadableUtf8(rule.place.where) + ":" + std::to_string(rule.line);
+      pass.shown = Quoted(rule.find + "=>" + rule.replacement) + " (" + at + ")";
+      pass.shownChinese = QuotedChinese(rule.find + "=>" + rule.replacement) + "（" + at + "）";
       ForEachMatchAtCharacterStart(
           findMatcher, rule.replacement,
           [&](std::size_t find, std::size_t begin) { tally.Add(find, begin, finds[find].size()); });
@@ -623,16 +624,18 @@ class Checker {
       next = best + 1;
     }
     if (applied.empty() || text != rule.find) return;
-    std::string later;
+    std::string later, laterChinese;
     for (std::size_t r : applied) {
       if (!later.empty()) later += ", ";
+      if (!laterChinese.empty()) laterChinese += "、";
       later += model_.rules[r].shown;
+      laterChinese += model_.rules[r].shownChinese;
     }
     Add(FindingKind::kSynonymUndone, rule.place, rule.line,
         Format("the replacement {} is turned back into {} by the later rule{} {}",
                {Quoted(rule.replacement), Quoted(rule.find), applied.size() > 1 ? "s" : "", later}),
-        Format("替换结果{}又被后面的规则 {} 还原成了{}",
-               {QuotedChinese(rule.replacement), later, QuotedChinese(rule.find)}));
+        Format("替换结果{}又被后面的规则{}还原成了{}",
+               {QuotedChinese(rule.replacement), laterChinese, QuotedChinese(rule.find)}));
   }
 
   void PrepareScan() {
