@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libbenchmark-dev         # tests and benchmarks
   libcli11-dev                          # the command lines of the tools
   libuchardet-dev pkg-config            # recognising the encoding of imported text files
+  nlohmann-json3-dev                    # wordloom-check --json, for scripts that read reports
   clang-format git                      # the format check of the test script
   fonts-noto-cjk                        # Chinese glyphs on screen
   fcitx5-frontend-qt6                   # typing Chinese with fcitx5 (Qt brings ibus's)

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "app/main_window.h"
+#include "app/store_check_window.h"
 #include "services/environment.h"
 #include "services/ui.h"
 #include "services/version.h"
@@ -35,8 +36,9 @@ int main(int argc, char* argv[]) {
     wordloom::MainWindow window;
     window.show();
     status = QApplication::exec();
-    // A generation still running writes into the window: let it finish first.
-    while (wordloom::RunningGenerations() > 0) {
+    // A generation still running writes into the window, and a store check still reads
+    // the store: let them finish first.
+    while (wordloom::RunningGenerations() > 0 || wordloom::RunningStoreChecks() > 0) {
       QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
       QThread::msleep(5);
     }

@@ -96,6 +96,9 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
   connect(copy, &QPushButton::clicked, this, &MainWindow::CopyArticle);
   QPushButton* preview = AddToolButton(ToolSlot::kPreview, "按钮_预览", QStringLiteral("预览"));
   connect(preview, &QPushButton::clicked, this, &MainWindow::PreviewArticle);
+  QPushButton* check =
+      AddToolButton(ToolSlot::kStoreCheck, "按钮_资源检查", QStringLiteral("资源检查"));
+  connect(check, &QPushButton::clicked, this, [this] { OpenStoreCheckWindow(this); });
 
   advertisement_ = new AdvertisementView(this);
   advertisement_->setObjectName(QStringLiteral("超文本浏览框_阿里云"));
