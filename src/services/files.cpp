@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <functional>
 #include <string>
 
 #include "services/change_epoch.h"
@@ -149,6 +150,36 @@ FileContent ReadFile(const Text& path) {
 
 ByteArray ReadFileBytes(const Text& path) { return ReadFile(path).bytes; }
 
+namespace {
+
+// Writes the parts into a fresh temporary file in `folder` and flushes it; `prepare` may
+// adjust the open file before the flush. 0 and the temporary file's name when all went
+// well; otherwise the error, and no temporary file is left.
+int WriteTemporaryFile(const std::string& folder, mode_t mode,
+                       std::initializer_list<std::string_view> parts,
+                       const std::function<bool(int)>& prepare, std::string& tempName) {
+  int fd = CreateTemporary(folder, mode, tempName);
+  if (fd < 0) return errno != 0 ? errno : EIO;
+  // Held until the file is closed, so the start-up sweep of another running copy of the
+  // program sees the write is alive and leaves the file alone.
+  ::flock(fd, LOCK_EX | LOCK_NB);
+  int error = 0;
+  auto check = [&error](bool done) {
+    if (!done && error == 0) error = errno != 0 ? errno : EIO;
+  };
+  errno = 0;
+  for (std::string_view part : parts) {
+    if (error == 0) check(WriteAll(fd, part));
+  }
+  if (error == 0 && prepare) check(prepare(fd));
+  if (error == 0 && fdatasync(fd) != 0 && errno != EINVAL) check(false);
+  check(::close(fd) == 0);
+  if (error != 0) ::unlink(tempName.c_str());
+  return error;
+}
+
+}  // namespace
+
 FileStatus WriteFileBytes(const Text& path, std::initializer_list<std::string_view> parts) {
   if (path.empty()) return FileStatus::Failed(ENOENT);
   std::string target = FsPath(path);
@@ -165,33 +196,40 @@ FileStatus WriteFileBytes(const Text& path, std::initializer_list<std::string_vi
   const std::string folder = ParentOf(target);
 
   std::string tempName;
-  int fd = CreateTemporary(folder, exists ? 0600 : mode, tempName);
-  if (fd < 0) return FileStatus::Failed(errno);
-  // Held until the file is closed, so the start-up sweep of another running copy of the
-  // program sees the write is alive and leaves the file alone.
-  ::flock(fd, LOCK_EX | LOCK_NB);
-  int error = 0;
-  auto check = [&error](bool done) {
-    if (!done && error == 0) error = errno != 0 ? errno : EIO;
-  };
-  errno = 0;
-  for (std::string_view part : parts) {
-    if (error == 0) check(WriteAll(fd, part));
+  std::function<bool(int)> keepOwnerAndMode;
+  if (exists) {
+    keepOwnerAndMode = [&](int fd) {
+      if (fchown(fd, st.st_uid, st.st_gid) != 0) {
+        // Only the superuser may give the file back to its owner; others keep their own.
+      }
+      return fchmod(fd, mode) == 0;
+    };
   }
-  if (error == 0 && exists) {
-    check(fchmod(fd, mode) == 0);
-    if (fchown(fd, st.st_uid, st.st_gid) != 0) {
-      // Only the superuser may give the file back to its owner; others keep their own.
-    }
-  }
-  if (error == 0 && fdatasync(fd) != 0 && errno != EINVAL) check(false);
-  check(::close(fd) == 0);
-  if (error == 0) check(::rename(tempName.c_str(), target.c_str()) == 0);
-  BumpChangeEpoch();
-  if (error != 0) {
+  int error = WriteTemporaryFile(folder, exists ? 0600 : mode, parts, keepOwnerAndMode, tempName);
+  if (error == 0 && ::rename(tempName.c_str(), target.c_str()) != 0) {
+    error = errno;
     ::unlink(tempName.c_str());
-    return FileStatus::Failed(error);
   }
+  BumpChangeEpoch();
+  if (error != 0) return FileStatus::Failed(error);
+  SyncFolder(folder);
+  return FileStatus::Done();
+}
+
+FileStatus CreateFileBytes(const Text& path, std::string_view bytes) {
+  if (path.empty()) return FileStatus::Failed(ENOENT);
+  const std::string target = FsPath(path);
+  const std::string folder = ParentOf(target);
+  std::string tempName;
+  int error = WriteTemporaryFile(folder, 0666, {bytes}, nullptr, tempName);
+  // A hard link is made only where nothing is: unlike a rename it never replaces a file
+  // that appeared meanwhile, and the new file is complete the moment it has its name.
+  if (error == 0) {
+    if (::link(tempName.c_str(), target.c_str()) != 0) error = errno;
+    ::unlink(tempName.c_str());
+  }
+  BumpChangeEpoch();
+  if (error != 0) return FileStatus::Failed(error);
   SyncFolder(folder);
   return FileStatus::Done();
 }

@@ -61,6 +61,11 @@ inline FileStatus WriteFileBytes(const Text& path, std::string_view bytes) {
   return WriteFileBytes(path, {bytes});
 }
 
+// Writes a new file with the bytes, as atomically as WriteFileBytes, and never replaces
+// anything: EEXIST when the path names a file, a folder or a link already (also one that
+// appears while the bytes are written).
+FileStatus CreateFileBytes(const Text& path, std::string_view bytes);
+
 bool PathExists(const Text& path);
 bool IsDirectory(const Text& path);
 bool IsSymbolicLink(const Text& path);
