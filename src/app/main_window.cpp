@@ -92,6 +92,9 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
   QPushButton* copy =
       AddToolButton(ToolSlot::kCopyArticle, "按钮_复制文章", QStringLiteral("复制文章"));
   connect(copy, &QPushButton::clicked, this, &MainWindow::CopyArticle);
+  QPushButton* keywords =
+      AddToolButton(ToolSlot::kKeywordManager, "按钮_关键词管理", QStringLiteral("关键词管理"));
+  connect(keywords, &QPushButton::clicked, this, [this] { OpenKeywordManagerWindow(this); });
 
   advertisement_ = new AdvertisementView(this);
   advertisement_->setObjectName(QStringLiteral("超文本浏览框_阿里云"));

@@ -37,6 +37,7 @@ void OpenSentenceLibraryManagerWindow(QWidget* parent) {
 void OpenNewKeywordLibraryWindow(QWidget* parent) { Open<NewKeywordLibraryWindow>(parent); }
 void OpenKeywordLibraryManagerWindow(QWidget* parent) { Open<KeywordLibraryManagerWindow>(parent); }
 void OpenSentenceManagerWindow(QWidget* parent) { Open<SentenceManagerWindow>(parent); }
+void OpenKeywordManagerWindow(QWidget* parent) { Open<KeywordManagerWindow>(parent); }
 void OpenTemplateEditorWindow(QWidget* parent) { OpenTemplateWindow<TemplateEditorWindow>(parent); }
 void OpenTemplateManagerWindow(QWidget* parent) {
   OpenTemplateWindow<TemplateManagerWindow>(parent);

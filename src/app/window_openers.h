@@ -1,4 +1,4 @@
-// The seven windows the main window opens, each modally over `parent`.
+// The windows the main window opens, each modally over `parent`.
 #pragma once
 
 class QWidget;
@@ -10,6 +10,7 @@ void OpenSentenceLibraryManagerWindow(QWidget* parent);
 void OpenNewKeywordLibraryWindow(QWidget* parent);
 void OpenKeywordLibraryManagerWindow(QWidget* parent);
 void OpenSentenceManagerWindow(QWidget* parent);
+void OpenKeywordManagerWindow(QWidget* parent);
 void OpenTemplateEditorWindow(QWidget* parent);
 void OpenTemplateManagerWindow(QWidget* parent);
 
