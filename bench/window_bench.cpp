@@ -1,23 +1,34 @@
-// The sentence manager on a big file: opening a file of a stated number of lines (about 60
-// bytes each) in the grid, until the grid has been painted. The window is driven by its
-// controls' names only. Counters: the resident memory the open file added, and the lines.
-#include <benchmark/benchmark.h>
-
+// The windows on big stores: how long the user-interface thread is busy when a window opens
+// on thousands of templates or libraries, when a long article is shown, and when the
+// sentence manager opens a file of a million lines. Offscreen, so it runs without a display;
+// the store is written into a temporary folder first.
 #include <QApplication>
 #include <QComboBox>
 #include <QListWidget>
+#include <QPlainTextDocumentLayout>
+#include <QPlainTextEdit>
+#include <QTextDocument>
+#include <QThread>
+#include <QTreeWidget>
 
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <cstdio>
+
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
+#include <thread>
 
+#include "app/main_window.h"
+#include "app/prepared_document.h"
+#include "libraries/library_manager_window.h"
 #include "sentences/sentence_manager_window.h"
 #include "services/encoding.h"
 #include "services/environment.h"
-#include "services/text.h"
 #include "store/resource_store.h"
 
 namespace wordloom::bench {
@@ -25,20 +36,121 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A store in a fresh temporary folder with the sentence library 大库 of one file.
+// A fresh run directory holding `templates` template files and `libraries` registered
+// sentence libraries, made the run directory while it lives.
+class WindowStore {
+ public:
+  WindowStore(int templates, int libraries) {
+    std::string pattern = (fs::temp_directory_path() / "wordloom-window-bench-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp");
+    folder_ = pattern;
+    fs::create_directories(folder_ + "/" + TextToFileSystem(Utf8ToText("模版")));
+    for (int i = 0; i < templates; ++i) {
+      std::ofstream(folder_ + "/" + TextToFileSystem(Utf8ToText("模版")) + "/t" +
+                    std::to_string(i) + ".txt")
+          << "x";
+    }
+    std::string registry;
+    for (int i = 0; i < libraries; ++i) {
+      registry += "[lib" + std::to_string(i) + "]\r\n" + Utf8ToText("标签") + "={<_L" +
+                  std::to_string(i) + "_>}\r\n";
+    }
+    std::ofstream(folder_ + "/juzi.ini", std::ios::binary) << registry;
+    OverrideRunDirectory(FileSystemToText(folder_));
+  }
+  ~WindowStore() {
+    OverrideRunDirectory(Text());
+    fs::remove_all(folder_);
+  }
+
+ private:
+  std::string folder_;
+};
+
+void BM_MainWindowOpens(benchmark::State& state) {
+  WindowStore store(static_cast<int>(state.range(0)), 0);
+  for (auto _ : state) {
+    MainWindow window;
+    benchmark::DoNotOptimize(window.TemplateFileList().size());
+  }
+}
+BENCHMARK(BM_MainWindowOpens)->ArgName("templates")->Arg(10000)->Unit(benchmark::kMillisecond);
+
+void BM_LibraryManagerOpens(benchmark::State& state) {
+  WindowStore store(0, static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    SentenceLibraryManagerWindow window;
+    benchmark::DoNotOptimize(&window);
+  }
+}
+BENCHMARK(BM_LibraryManagerOpens)->ArgName("libraries")->Arg(5000)->Unit(benchmark::kMillisecond);
+
+QString ArticleOfLines(int lines) {
+  QString article;
+  for (int i = 0; i < lines; ++i) {
+    article += QStringLiteral("<p>第%1段，这是一行测试文字，用来衡量显示文章的时间。</p>\n").arg(i);
+  }
+  return article;
+}
+
+// The output box taking a long article in one call on the user-interface thread, as a
+// plain setPlainText() would: the freeze the prepared document avoids.
+void BM_ShowArticle(benchmark::State& state) {
+  WindowStore store(0, 0);
+  MainWindow window;
+  window.show();
+  auto* output = window.findChild<QPlainTextEdit*>(QStringLiteral("编辑框_生成的文章"));
+  const QString article = ArticleOfLines(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    output->setPlainText(article);
+    QCoreApplication::processEvents();
+  }
+}
+BENCHMARK(BM_ShowArticle)->ArgName("lines")->Arg(200000)->Unit(benchmark::kMillisecond);
+
+// The same article as the main window shows it: the document built on a worker, and only
+// the swap on the user-interface thread, which is what is timed.
+void BM_ShowPreparedDocument(benchmark::State& state) {
+  WindowStore store(0, 0);
+  MainWindow window;
+  window.show();
+  auto* output = window.findChild<QPlainTextEdit*>(QStringLiteral("编辑框_生成的文章"));
+  const QString article = ArticleOfLines(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    state.PauseTiming();
+    QTextDocument* document = nullptr;
+    std::thread([&] { document = PreparePlainDocument(article, output->font()); }).join();
+    state.ResumeTiming();
+    QTextDocument* previous = SwapInDocument(output, document, QThread::currentThread());
+    QCoreApplication::processEvents();
+    state.PauseTiming();
+    delete previous;
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_ShowPreparedDocument)->ArgName("lines")->Arg(200000)->Unit(benchmark::kMillisecond);
+
+// A fresh run directory with the sentence library 大库 of one file of `lines` lines of about
+// 60 bytes, made the run directory while it lives.
 class LineFileStore {
  public:
   explicit LineFileStore(std::size_t lines) {
-    char pattern[] = "/tmp/wordloom-window-bench-XXXXXX";
-    folder_ = ::mkdtemp(pattern);
+    std::string pattern = (fs::temp_directory_path() / "wordloom-window-bench-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp");
+    folder_ = pattern;
     OverrideRunDirectory(FileSystemToText(folder_));
     ResourceStore::WriteTag(LibraryKind::kSentence, Utf8ToText("大库"), Utf8ToText("{<_大_>}"));
-    fs::create_directories(folder_ + "/句子库/大库");
-    std::ofstream out(folder_ + "/句子库/大库/a.txt", std::ios::binary);
+    const std::string library =
+        TextToFileSystem(ResourceStore::LibraryFolder(LibraryKind::kSentence, Utf8ToText("大库")));
+    fs::create_directories(library);
+    std::ofstream out(library + "/a.txt", std::ios::binary);
     const Text body = Utf8ToText("这是一个用来测量句子管理窗口打开大文件所需时间的句子，编号");
     for (std::size_t i = 1; i <= lines; ++i) out << body << i << "\r\n";
   }
-  ~LineFileStore() { fs::remove_all(folder_); }
+  ~LineFileStore() {
+    OverrideRunDirectory(Text());
+    fs::remove_all(folder_);
+  }
 
  private:
   std::string folder_;
@@ -50,15 +162,16 @@ long ResidentBytes() {
     if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
     std::fclose(f);
   }
-  return resident * ::sysconf(_SC_PAGESIZE);
+  return resident * sysconf(_SC_PAGESIZE);
 }
 
+// The sentence manager opening a file, from the double-click until the grid is painted,
+// driven by its controls' names only. Counter: the resident memory the open file added.
 void BM_OpenSentenceFile(benchmark::State& state) {
-  const auto lines = static_cast<std::size_t>(state.range(0));
-  LineFileStore store(lines);
+  LineFileStore store(static_cast<std::size_t>(state.range(0)));
   double added = 0;
   for (auto _ : state) {
-    const long before = ResidentBytes();
+    state.PauseTiming();
     auto* window = new SentenceManagerWindow;
     window->show();
     QCoreApplication::processEvents();
@@ -67,31 +180,30 @@ void BM_OpenSentenceFile(benchmark::State& state) {
     combo->setCurrentIndex(1);
     emit combo->activated(1);
     files->setCurrentRow(0);
+    const long before = ResidentBytes();
+    state.ResumeTiming();
     emit files->itemDoubleClicked(files->item(0));
     window->repaint();
     QCoreApplication::processEvents();
-    added += static_cast<double>(ResidentBytes() - before);
     state.PauseTiming();
+    added += static_cast<double>(ResidentBytes() - before);
     delete window;
     QCoreApplication::processEvents();
     state.ResumeTiming();
   }
-  state.counters["lines"] = static_cast<double>(lines);
-  state.counters["added_MB"] = added / static_cast<double>(state.iterations()) / (1024.0 * 1024.0);
+  state.counters["added_MB"] = added / static_cast<double>(state.iterations()) / (1 << 20);
 }
 BENCHMARK(BM_OpenSentenceFile)
-    ->Name("BM_OpenSentenceFile/lines")
-    ->Arg(100000)
+    ->ArgName("lines")
     ->Arg(1000000)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(3);
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace wordloom::bench
 
 int main(int argc, char** argv) {
-  // No display needed: the offscreen platform paints into memory.
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();

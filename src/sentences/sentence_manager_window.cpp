@@ -25,7 +25,7 @@ namespace wordloom {
 
 // What the two twins differ in: names, captions and the word for a line.
 struct LineManagerDesign {
-  QString objectName;
+  const char* objectName;
   QString caption;
   const char* comboName;
   QString prompt;
@@ -47,7 +47,7 @@ constexpr int kLineColumn = 1;
 
 const LineManagerDesign& DesignOf(LibraryKind kind) {
   static const LineManagerDesign sentence{
-      QStringLiteral("SentenceManagerWindow"),
+      "SentenceManagerWindow",
       QStringLiteral("句子管理"),
       "组合框_句子库",
       QStringLiteral("请选择要编辑的句子库"),
@@ -60,7 +60,7 @@ const LineManagerDesign& DesignOf(LibraryKind kind) {
       true,
   };
   static const LineManagerDesign keyword{
-      QStringLiteral("KeywordManagerWindow"),
+      "KeywordManagerWindow",
       QStringLiteral("关键词管理"),
       "组合框_关键词库",
       QStringLiteral("请选择要编辑的关键词库"),
@@ -88,10 +88,7 @@ QStringList LinesOfBlock(const QString& block) {
 
 LineManagerWindow::LineManagerWindow(LibraryKind kind, QWidget* parent)
     : QDialog(parent), kind_(kind), design_(DesignOf(kind)) {
-  setObjectName(design_.objectName);
-  setWindowTitle(design_.caption);
-  setFixedSize(1089, 541);
-  move(50, 50);
+  ui::DesignWindow(this, design_.objectName, design_.caption, {1089, 541}, QPoint(50, 50));
 
   libraryCombo_ = ui::Place(new QComboBox(this), design_.comboName, {4, 21, 160, 20});
   connect(libraryCombo_, &QComboBox::activated, this, &LineManagerWindow::ShowLibraryFiles);
@@ -255,7 +252,7 @@ bool LineManagerWindow::CreateLibraryFile(const QString& typedName) {
   const Text path = ResourceStore::LibraryFolder(kind_, library) + names::Separator() + fileName;
   const FileStatus created = ResourceStore::UnderStoreLock([&] {
     const FileStatus folder = ResourceStore::EnsureLibraryFolder(kind_, library);
-    return folder ? CreateFileBytes(path, {}) : folder;
+    return folder ? WriteNewFileBytes(path, {}) : folder;
   });
   if (created.error == EEXIST) {
     Warn(QStringLiteral("文件“%1”已经存在，请换一个名字。").arg(ui::DisplayName(fileName)));

@@ -61,10 +61,10 @@ inline FileStatus WriteFileBytes(const Text& path, std::string_view bytes) {
   return WriteFileBytes(path, {bytes});
 }
 
-// Writes a new file with the bytes, as atomically as WriteFileBytes, and never replaces
-// anything: EEXIST when the path names a file, a folder or a link already (also one that
-// appears while the bytes are written).
-FileStatus CreateFileBytes(const Text& path, std::string_view bytes);
+// Writes a new file, as WriteFileBytes does, but never over anything: EEXIST when the path
+// is taken (a file, a folder or a link, also one that points nowhere), also when something
+// appears there while the file is being written.
+FileStatus WriteNewFileBytes(const Text& path, std::string_view bytes);
 
 bool PathExists(const Text& path);
 bool IsDirectory(const Text& path);

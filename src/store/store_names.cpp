@@ -20,6 +20,7 @@ WORDLOOM_FIXED_TEXT(SynonymFolder, "同义词库")
 WORDLOOM_FIXED_TEXT(TextFilePattern, "*.txt")
 WORDLOOM_FIXED_TEXT(Separator, "/")
 WORDLOOM_FIXED_TEXT(LockFile, ".wordloom.lock")
+WORDLOOM_FIXED_TEXT(ImportedFile, "导入.txt")
 
 #undef WORDLOOM_FIXED_TEXT
 

@@ -16,5 +16,6 @@ const Text& SynonymFolder();         // 同义词库
 const Text& TextFilePattern();       // *.txt
 const Text& Separator();             // /
 const Text& LockFile();              // .wordloom.lock (never "*.txt", never swept)
+const Text& ImportedFile();          // 导入.txt (an import whose source name cannot serve)
 
 }  // namespace wordloom::names

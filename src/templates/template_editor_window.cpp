@@ -31,9 +31,7 @@ const TemplatePanelLayout kPanelLayout = {
 }  // namespace
 
 TemplateEditorWindow::TemplateEditorWindow(QWidget* parent) : QDialog(parent) {
-  setObjectName(QStringLiteral("TemplateEditorWindow"));
-  setWindowTitle(QStringLiteral("新建内容模版"));
-  setFixedSize(686, 505);
+  ui::DesignWindow(this, "TemplateEditorWindow", QStringLiteral("新建内容模版"), {686, 505});
   panel_ = new TemplateAuthoringPanel(this, kPanelLayout);
   ui::MakeLabel(this, "标签1", QStringLiteral("文件名："), {436, 439, 48, 24});
   nameBox_ = new QLineEdit(this);

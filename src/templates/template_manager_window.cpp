@@ -42,9 +42,7 @@ Text Without(const Text& text, const Text& part) {
 }  // namespace
 
 TemplateManagerWindow::TemplateManagerWindow(QWidget* parent) : QDialog(parent) {
-  setObjectName(QStringLiteral("TemplateManagerWindow"));
-  setWindowTitle(QStringLiteral("管理文章模版"));
-  setFixedSize(861, 505);
+  ui::DesignWindow(this, "TemplateManagerWindow", QStringLiteral("管理文章模版"), {861, 505});
   templateList_ = new QListWidget(this);
   templateList_->setObjectName(QStringLiteral("列表框_模版列表"));
   templateList_->setGeometry(3, 6, 172, 418);

@@ -76,20 +76,20 @@ TEST(AtomicWrite, KeepsPermissionsAndWritesThroughALink) {
 
 TEST(AtomicWrite, ANewFileNeverReplacesAnything) {
   TempStore store;
-  ASSERT_TRUE(CreateFileBytes(store.Path("new.txt"), "a\r\n"));
+  ASSERT_TRUE(WriteNewFileBytes(store.Path("new.txt"), "a\r\n"));
   EXPECT_EQ(store.ReadFile("new.txt"), "a\r\n");
-  EXPECT_EQ(CreateFileBytes(store.Path("new.txt"), "b").error, EEXIST);
+  EXPECT_EQ(WriteNewFileBytes(store.Path("new.txt"), "b").error, EEXIST);
   EXPECT_EQ(store.ReadFile("new.txt"), "a\r\n");
   store.MakeFolder("dir.txt");
-  EXPECT_EQ(CreateFileBytes(store.Path("dir.txt"), "b").error, EEXIST);
+  EXPECT_EQ(WriteNewFileBytes(store.Path("dir.txt"), "b").error, EEXIST);
   // A dangling link is something too: writing through it would create its target.
   fs::create_symlink("elsewhere.txt", store.FsPath("link.txt"));
-  EXPECT_EQ(CreateFileBytes(store.Path("link.txt"), "b").error, EEXIST);
+  EXPECT_EQ(WriteNewFileBytes(store.Path("link.txt"), "b").error, EEXIST);
   EXPECT_FALSE(store.Exists("elsewhere.txt"));
-  EXPECT_EQ(CreateFileBytes(store.Path("missing/a.txt"), "b").error, ENOENT);
+  EXPECT_EQ(WriteNewFileBytes(store.Path("missing/a.txt"), "b").error, ENOENT);
   {
     FileSizeLimit limit(16);
-    EXPECT_FALSE(CreateFileBytes(store.Path("big.txt"), std::string(1024, 'x')));
+    EXPECT_FALSE(WriteNewFileBytes(store.Path("big.txt"), std::string(1024, 'x')));
   }
   EXPECT_FALSE(store.Exists("big.txt"));
   EXPECT_EQ(CountEntries(store.FsPath("")), 3);  // no temporary file left behind
