@@ -7,6 +7,7 @@ add_executable(gui_tests
   gui/app/main_window_test.cpp
   gui/libraries/library_manager_window_test.cpp
   gui/libraries/new_library_window_test.cpp
+  gui/sentences/library_transfer_test.cpp
   gui/sentences/line_editing_test.cpp
   gui/sentences/sentence_manager_window_test.cpp
   gui/services/ui_services_test.cpp

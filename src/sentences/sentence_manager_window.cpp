@@ -1,14 +1,17 @@
 #include "sentences/sentence_manager_window.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
 
 #include <algorithm>
 
+#include "sentences/import_window.h"
 #include "sentences/line_grid_model.h"
 #include "sentences/sentence_cell_editor.h"
 #include "sentences/text_entry_window.h"
@@ -84,6 +87,66 @@ QStringList LinesOfBlock(const QString& block) {
   return lines;
 }
 
+// How many lines with characters GBK cannot hold the import window lists.
+constexpr int kListedUnmappableLines = 500;
+
+QString SourceName(const import::ImportSource& source) {
+  return QFileInfo(ui::DisplayName(source.path)).fileName();
+}
+
+QString EncodingOf(const import::ImportSource& source) {
+  const QString name = QString::fromStdString(source.encoding);
+  return source.byteOrderMark ? QStringLiteral("%1，带 BOM").arg(name) : name;
+}
+
+QString SourceProblem(const import::ImportSource& source) {
+  switch (source.problem) {
+    case import::SourceProblem::kUnreadable:
+      return QStringLiteral("无法读取（%1）").arg(ui::FileErrorReason(source.status.error));
+    case import::SourceProblem::kUnrecognised:
+      return QStringLiteral("无法识别它的编码");
+    case import::SourceProblem::kUnknownEncoding:
+      return QStringLiteral("它的编码“%1”无法转换").arg(QString::fromStdString(source.encoding));
+    case import::SourceProblem::kNotText:
+      return QStringLiteral("不是文本文件（含有 NUL 字符）");
+    case import::SourceProblem::kNone:
+      break;
+  }
+  return {};
+}
+
+QString DescribeSource(const import::ImportSource& source) {
+  if (!source.ok()) {
+    return QStringLiteral("%1：%2，不导入").arg(SourceName(source), SourceProblem(source));
+  }
+  QString text = QStringLiteral("%1：%2，%3 行")
+                     .arg(SourceName(source), EncodingOf(source))
+                     .arg(source.lines.size());
+  if (source.undecodableBytes > 0) {
+    text += QStringLiteral("，%1 处无法按这种编码解码").arg(source.undecodableBytes);
+  }
+  return text;
+}
+
+QString DescribeOutcome(const import::ImportSource& source, const import::ImportOutcome& done,
+                        const import::ImportOptions& options) {
+  if (!source.ok()) return DescribeSource(source);
+  const QString head = QStringLiteral("%1（%2）：").arg(SourceName(source), EncodingOf(source));
+  if (!done.status) {
+    return head +
+           QStringLiteral("无法写入（%1），未导入").arg(ui::FileErrorReason(done.status.error));
+  }
+  QString counts = QStringLiteral("导入 %1 行，重复 %2 行，跳过 %3 行（含 GBK 无法保存的字符）")
+                       .arg(done.imported)
+                       .arg(done.duplicates)
+                       .arg(done.unmappableSkipped);
+  if (options.unmappable == import::UnmappablePolicy::kDropCharacters) {
+    counts += QStringLiteral("，去掉 %1 个 GBK 无法保存的字符").arg(done.charactersDropped);
+  }
+  if (done.fileName.empty()) return head + counts + QStringLiteral("；没有可写的行，未建文件");
+  return head + counts + QStringLiteral("；存为“%1”").arg(ui::DisplayName(done.fileName));
+}
+
 }  // namespace
 
 LineManagerWindow::LineManagerWindow(LibraryKind kind, QWidget* parent)
@@ -116,6 +179,15 @@ LineManagerWindow::LineManagerWindow(LibraryKind kind, QWidget* parent)
   QPushButton* remove = ui::MakeButton(this, design_.deleteButtonName,
                                        QStringLiteral("删除") + design_.unit, {268, 474, 96, 36});
   connect(remove, &QPushButton::clicked, this, &LineManagerWindow::DeleteSelectedLines);
+  importButton_ =
+      ui::MakeButton(this, "按钮_导入文本", QStringLiteral("导入文本"), {368, 474, 96, 36});
+  importButton_->setToolTip(QStringLiteral("把文本文件（任何常见编码）的各行导入为所选%1的新文件")
+                                .arg(design_.libraryWord));
+  connect(importButton_, &QPushButton::clicked, this, &LineManagerWindow::ImportTexts);
+  exportButton_ = ui::MakeButton(this, "按钮_导出", QStringLiteral("导出"), {468, 474, 96, 36});
+  exportButton_->setToolTip(
+      QStringLiteral("把所选%1所有文件的行导出为一个 UTF-8 文本文件").arg(design_.libraryWord));
+  connect(exportButton_, &QPushButton::clicked, this, &LineManagerWindow::ExportLibrary);
 
   InitLineManager();
 }
@@ -359,6 +431,175 @@ void LineManagerWindow::DeleteSelectedLines() {
     grid_->selectionModel()->setCurrentIndex(lines_->index(next, kLineColumn),
                                              QItemSelectionModel::NoUpdate);
   }
+}
+
+void LineManagerWindow::ImportTexts() {
+  Text library;
+  if (!ChosenLibrary(library)) {
+    Warn(QStringLiteral("请先选择一个%1，导入的文本将成为它的新文件。").arg(design_.libraryWord));
+    return;
+  }
+  const QStringList picked =
+      ui::ChooseFilesToOpen(this, QStringLiteral("选择要导入的文本文件（可以多选）"));
+  if (picked.isEmpty()) return;
+  std::vector<Text> paths;
+  for (const QString& path : picked) paths.push_back(ui::NameFromDisplay(path));
+
+  SetTransfersEnabled(false);
+  const bool started =
+      ui::StartThread([window = QPointer<LineManagerWindow>(this), library, paths] {
+        auto sources = std::make_shared<std::vector<import::ImportSource>>();
+        for (const Text& path : paths) sources->push_back(import::ReadImportSource(path));
+        ui::RunOnUiThread([&] {
+          if (window) window->ChooseImportOptions(library, sources);
+        });
+      });
+  if (!started) {
+    SetTransfersEnabled(true);
+    Warn(QStringLiteral("无法启动导入的线程，请稍后再试。"));
+  }
+}
+
+void LineManagerWindow::ChooseImportOptions(
+    const Text& library, const std::shared_ptr<std::vector<import::ImportSource>>& sources) {
+  QStringList files;
+  QStringList unmappable;
+  bool anyReadable = false;
+  for (const import::ImportSource& source : *sources) {
+    files << DescribeSource(source);
+    if (!source.ok()) continue;
+    anyReadable = true;
+    for (const import::UnmappableLine& line : source.unmappable) {
+      if (unmappable.size() == kListedUnmappableLines) break;
+      unmappable << QStringLiteral("%1 第 %2 行：%3（%4）")
+                        .arg(SourceName(source))
+                        .arg(line.sourceLine)
+                        .arg(QString::fromStdU16String(line.text),
+                             QString::fromStdU16String(line.characters));
+    }
+  }
+  if (!anyReadable) {
+    SetTransfersEnabled(true);
+    Warn(QStringLiteral("没有可以导入的文件：\n") + files.join(QLatin1Char('\n')));
+    return;
+  }
+  std::size_t unmappableLines = 0;
+  for (const import::ImportSource& source : *sources) unmappableLines += source.unmappable.size();
+  if (unmappableLines > static_cast<std::size_t>(unmappable.size())) {
+    unmappable << QStringLiteral("……另有 %1 行")
+                      .arg(unmappableLines - static_cast<std::size_t>(unmappable.size()));
+  }
+
+  const QString intro = QStringLiteral("导入到%1“%2”，每个文件成为库中的一个新文件：")
+                            .arg(design_.libraryWord, ui::DisplayName(library));
+  QPointer<LineManagerWindow> window(this);
+  const LibraryKind kind = kind_;
+  ui::OpenWindowModal(new ImportWindow(
+      this, intro, files, unmappable,
+      [window, kind, library, sources](const std::optional<import::ImportOptions>& options) {
+        if (!window) return;
+        if (!options) {
+          window->SetTransfersEnabled(true);
+          return;
+        }
+        const bool started = ui::StartThread([window, kind, library, sources, options] {
+          std::vector<import::ImportOutcome> outcomes;
+          for (const import::ImportSource& source : *sources) {
+            outcomes.push_back(source.ok()
+                                   ? import::ImportIntoLibrary(kind, library, source, *options)
+                                   : import::ImportOutcome{});
+          }
+          ui::RunOnUiThread([&] {
+            if (window) window->ReportImport(library, *sources, outcomes, *options);
+          });
+        });
+        if (!started) {
+          window->SetTransfersEnabled(true);
+          Warn(QStringLiteral("无法启动导入的线程，请稍后再试。"));
+        }
+      }));
+}
+
+void LineManagerWindow::ReportImport(const Text& library,
+                                     const std::vector<import::ImportSource>& sources,
+                                     const std::vector<import::ImportOutcome>& outcomes,
+                                     const import::ImportOptions& options) {
+  SetTransfersEnabled(true);
+  QStringList lines;
+  bool anyWritten = false;
+  for (std::size_t i = 0; i < sources.size(); ++i) {
+    lines << DescribeOutcome(sources[i], outcomes[i], options);
+    anyWritten = anyWritten || !outcomes[i].fileName.empty();
+  }
+  // The new files show at once when their library is the one listed.
+  Text listed;
+  if (anyWritten && ChosenLibrary(listed) && listed == library) ShowLibraryFiles();
+  const QString summary =
+      QStringLiteral("导入到%1“%2”：\n").arg(design_.libraryWord, ui::DisplayName(library)) +
+      lines.join(QLatin1Char('\n'));
+  if (anyWritten) {
+    ui::Inform(summary);
+  } else {
+    Warn(summary);
+  }
+}
+
+void LineManagerWindow::ExportLibrary() {
+  Text library;
+  if (!ChosenLibrary(library)) {
+    Warn(QStringLiteral("请先选择要导出的%1。").arg(design_.libraryWord));
+    return;
+  }
+  const QString chosen = ui::ChooseFileToSave(this, QStringLiteral("导出为 UTF-8 文本文件"),
+                                              ui::DisplayName(library) + QStringLiteral(".txt"));
+  if (chosen.isEmpty()) return;
+  const Text outPath = ui::NameFromDisplay(chosen);
+
+  SetTransfersEnabled(false);
+  const bool started =
+      ui::StartThread([window = QPointer<LineManagerWindow>(this), kind = kind_, library, outPath] {
+        const import::ExportOutcome done = import::ExportLibrary(kind, library, outPath);
+        ui::RunOnUiThread([&] {
+          if (window) window->ReportExport(library, outPath, done);
+        });
+      });
+  if (!started) {
+    SetTransfersEnabled(true);
+    Warn(QStringLiteral("无法启动导出的线程，请稍后再试。"));
+  }
+}
+
+void LineManagerWindow::ReportExport(const Text& library, const Text& outPath,
+                                     const import::ExportOutcome& done) {
+  SetTransfersEnabled(true);
+  if (!done.status) {
+    if (done.status.error == EEXIST && done.failedPath == outPath) {
+      Warn(QStringLiteral("文件“%1”已经存在，导出不会覆盖它。请换一个文件名再导出。")
+               .arg(ui::DisplayName(outPath)));
+    } else if (done.failedPath == outPath) {
+      Warn(QStringLiteral("无法写入“%1”（%2），没有导出。")
+               .arg(ui::DisplayName(outPath), ui::FileErrorReason(done.status.error)));
+    } else {
+      Warn(QStringLiteral("无法读取“%1”（%2），没有导出。")
+               .arg(ui::DisplayName(done.failedPath), ui::FileErrorReason(done.status.error)));
+    }
+    return;
+  }
+  QString summary = QStringLiteral("已把%1“%2”中 %3 个文件的 %4 行导出到“%5”（UTF-8 编码）。")
+                        .arg(design_.libraryWord, ui::DisplayName(library))
+                        .arg(done.files)
+                        .arg(done.lines)
+                        .arg(ui::DisplayName(outPath));
+  if (done.replacedBytes > 0) {
+    summary += QStringLiteral("其中 %1 个字节无法按 GBK 解码，已写成 U+FFFD（\uFFFD）。")
+                   .arg(done.replacedBytes);
+  }
+  ui::Inform(summary);
+}
+
+void LineManagerWindow::SetTransfersEnabled(bool enabled) {
+  importButton_->setEnabled(enabled);
+  exportButton_->setEnabled(enabled);
 }
 
 std::optional<ByteArray> LineManagerWindow::ChangeShownFile(

@@ -1,20 +1,25 @@
 // The sentence manager and its twin for keywords: choose a library, open one of its files
 // in the grid and edit single lines in place, add lines (one, or a pasted block), delete
-// the selected ones, or start a new file. Every change goes to the file at once and
-// touches only the lines it means; a file changed elsewhere since it was shown is never
-// overwritten.
+// the selected ones, start a new file, import text files as new files, or export the
+// library as one UTF-8 file. Every change goes to the file at once and touches only the
+// lines it means; a file changed elsewhere since it was shown is never overwritten.
 #pragma once
 
 #include <QDialog>
 
 #include <functional>
+#include <memory>
 #include <optional>
+#include <vector>
+
+#include "import/text_import.h"
 
 #include "services/text.h"
 #include "store/resource_store.h"
 
 class QComboBox;
 class QListWidget;
+class QPushButton;
 
 namespace wordloom {
 
@@ -43,6 +48,18 @@ class LineManagerWindow : public QDialog {
   bool AddLines(const QString& typed);
   void DeleteSelectedLines();
 
+  // Import and export run on a worker; the window is told when they are done, if it is
+  // still open.
+  void ImportTexts();
+  void ChooseImportOptions(const Text& library,
+                           const std::shared_ptr<std::vector<import::ImportSource>>& sources);
+  void ReportImport(const Text& library, const std::vector<import::ImportSource>& sources,
+                    const std::vector<import::ImportOutcome>& outcomes,
+                    const import::ImportOptions& options);
+  void ExportLibrary();
+  void ReportExport(const Text& library, const Text& outPath, const import::ExportOutcome& done);
+  void SetTransfersEnabled(bool enabled);
+
   // Rewrites the shown file with `edit` applied to the bytes the grid shows. The bytes
   // now on disk; nothing when `edit` declined, or after a warning when the file changed
   // since it was shown or could not be read or written.
@@ -59,6 +76,8 @@ class LineManagerWindow : public QDialog {
   QListWidget* fileList_ = nullptr;
   ui::Grid* grid_ = nullptr;
   LineGridModel* lines_ = nullptr;
+  QPushButton* importButton_ = nullptr;
+  QPushButton* exportButton_ = nullptr;
 
   TextArray libraryNames_;  // combo item k (k >= 1) shows member k - 1
   TextArray fileNames_;     // file item numbered k shows member k - 1

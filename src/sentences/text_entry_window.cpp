@@ -12,12 +12,10 @@ namespace wordloom {
 TextEntryWindow::TextEntryWindow(QWidget* parent, const QString& title, const QString& prompt,
                                  Entry entry, Accept accept)
     : QDialog(parent), accept_(std::move(accept)) {
-  setObjectName(QStringLiteral("TextEntryWindow"));
-  setWindowTitle(title);
   const bool oneLine = entry == Entry::kOneLine;
   const int width = oneLine ? 360 : 520;
   const int boxHeight = oneLine ? 24 : 260;
-  setFixedSize(width, 76 + boxHeight);
+  ui::DesignWindow(this, "TextEntryWindow", title, {width, 76 + boxHeight});
 
   QLabel* label = ui::MakeLabel(this, "标签_提示", prompt, {8, 8, width - 16, 20});
   label->setWordWrap(false);
