@@ -115,6 +115,17 @@ QString SourceProblem(const import::ImportSource& source) {
   return {};
 }
 
+// The characters with their code points: a font may have no glyph for them.
+QString NameCharacters(const std::u16string& characters) {
+  QStringList named;
+  for (const char32_t c : QString::fromStdU16String(characters).toUcs4()) {
+    named << QStringLiteral("%1 U+%2").arg(
+        QString::fromUcs4(&c, 1),
+        QString::number(static_cast<uint>(c), 16).toUpper().rightJustified(4, QLatin1Char('0')));
+  }
+  return named.join(QStringLiteral("，"));
+}
+
 QString DescribeSource(const import::ImportSource& source) {
   if (!source.ok()) {
     return QStringLiteral("%1：%2，不导入").arg(SourceName(source), SourceProblem(source));
@@ -474,8 +485,7 @@ void LineManagerWindow::ChooseImportOptions(
       unmappable << QStringLiteral("%1 第 %2 行：%3（%4）")
                         .arg(SourceName(source))
                         .arg(line.sourceLine)
-                        .arg(QString::fromStdU16String(line.text),
-                             QString::fromStdU16String(line.characters));
+                        .arg(QString::fromStdU16String(line.text), NameCharacters(line.characters));
     }
   }
   if (!anyReadable) {

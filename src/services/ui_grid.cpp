@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QPalette>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 
 namespace wordloom::ui {
@@ -166,6 +167,14 @@ QString Grid::CellText(int row, int column) const { return model_->CellText(row,
 
 void Grid::SetAlignment(int firstRow, int firstColumn, int lastRow, int lastColumn, int alignment) {
   model_->SetAlignment(firstRow, firstColumn, lastRow, lastColumn, alignment);
+}
+
+void Grid::scrollTo(const QModelIndex& index, ScrollHint hint) {
+  // A sentence cell is wider than the view: showing it whole would push the row numbers out
+  // of sight at every click.
+  const int column = horizontalScrollBar()->value();
+  QTableView::scrollTo(index, hint);
+  horizontalScrollBar()->setValue(column);
 }
 
 bool Grid::InsertDataRow(const QString& header, std::optional<int> position) {

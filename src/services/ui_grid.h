@@ -98,6 +98,9 @@ class Grid : public QTableView {
   bool InsertDataRow(const QString& header, std::optional<int> position = std::nullopt);
   void RemoveDataRows();
 
+  // Brings the cell's row into view, and keeps the columns where the user left them.
+  void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+
  signals:
   // Raised when the user starts editing a cell, before its editor opens.
   void EditBegins();
