@@ -13,6 +13,7 @@
 
 #include "app/advertisement.h"
 #include "app/prepared_document.h"
+#include "app/preview_window.h"
 #include "app/window_openers.h"
 #include "generator/article_generator.h"
 #include "services/random.h"
@@ -93,6 +94,8 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
   QPushButton* copy =
       AddToolButton(ToolSlot::kCopyArticle, "按钮_复制文章", QStringLiteral("复制文章"));
   connect(copy, &QPushButton::clicked, this, &MainWindow::CopyArticle);
+  QPushButton* preview = AddToolButton(ToolSlot::kPreview, "按钮_预览", QStringLiteral("预览"));
+  connect(preview, &QPushButton::clicked, this, &MainWindow::PreviewArticle);
   QPushButton* keywords =
       AddToolButton(ToolSlot::kKeywordManager, "按钮_关键词管理", QStringLiteral("关键词管理"));
   connect(keywords, &QPushButton::clicked, this, [this] { OpenKeywordManagerWindow(this); });
@@ -182,6 +185,15 @@ void MainWindow::GenerationWorker() {
 void MainWindow::CopyArticle() {
   ui::CopyTextToClipboard(output_->toPlainText());
   ui::Inform(QStringLiteral("复制成功"));
+}
+
+void MainWindow::PreviewArticle() {
+  const QString article = output_->toPlainText();
+  if (article.isEmpty()) {
+    ui::Warn(QStringLiteral("还没有文章可以预览，请先生成文章。"));
+    return;
+  }
+  ui::OpenWindowModal(new ArticlePreviewWindow(article, this));
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

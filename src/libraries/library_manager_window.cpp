@@ -142,6 +142,8 @@ void LibraryManagerWindow::FillLibraryList() {
     row->setText(kNameColumn, ui::DisplayName(library.name));
     row->setText(kTagColumn, ui::Display(library.tag));
     row->setText(kFolderColumn, ui::DisplayName(ResourceStore::LibraryFolder(kind_, library.name)));
+    // The designed widths cut long tags and paths; the whole text shows on hovering.
+    for (int column : {kTagColumn, kFolderColumn}) row->setToolTip(column, row->text(column));
     rows.append(row);
   }
   list_->addTopLevelItems(rows);

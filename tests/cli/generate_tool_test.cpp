@@ -166,8 +166,8 @@ TEST_F(GenerateToolTest, ProgressShowsOnATerminalForLongBatchesAndIsWipedAtTheEn
   const double perArticle = std::max(std::stod(m[1]) / 4, 1e-4);
   int count = std::max(3, static_cast<int>(2.5 / perArticle));
 
-  // A machine busy with other work can make the measured run slow and the batch quick: the
-  // batch then doubles until it lasts long enough.
+  // The first articles read the store and the later ones do not, and a busy machine makes
+  // any one figure uncertain: a batch that ends too soon is run again twice as long.
   ToolRunOptions terminal;
   terminal.stderrOnTerminal = true;
   ToolRun run;
