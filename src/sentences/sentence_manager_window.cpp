@@ -147,11 +147,17 @@ QString DescribeOutcome(const import::ImportSource& source, const import::Import
     return head +
            QStringLiteral("无法写入（%1），未导入").arg(ui::FileErrorReason(done.status.error));
   }
-  QString counts = QStringLiteral("导入 %1 行，重复 %2 行，跳过 %3 行（含 GBK 无法保存的字符）")
-                       .arg(done.imported)
-                       .arg(done.duplicates)
-                       .arg(done.unmappableSkipped);
-  if (options.unmappable == import::UnmappablePolicy::kDropCharacters) {
+  // Each count only where it can be other than zero: the summary stays one short line.
+  QString counts = QStringLiteral("导入 %1 行").arg(done.imported);
+  if (options.dropDuplicates) counts += QStringLiteral("，重复 %1 行").arg(done.duplicates);
+  const bool dropCharacters = options.unmappable == import::UnmappablePolicy::kDropCharacters;
+  if (done.unmappableSkipped > 0) {
+    counts +=
+        dropCharacters
+            ? QStringLiteral("，跳过 %1 行（只有 GBK 无法保存的字符）").arg(done.unmappableSkipped)
+            : QStringLiteral("，跳过 %1 行（含 GBK 无法保存的字符）").arg(done.unmappableSkipped);
+  }
+  if (done.charactersDropped > 0) {
     counts += QStringLiteral("，去掉 %1 个 GBK 无法保存的字符").arg(done.charactersDropped);
   }
   if (done.fileName.empty()) return head + counts + QStringLiteral("；没有可写的行，未建文件");
@@ -168,6 +174,7 @@ LineManagerWindow::LineManagerWindow(LibraryKind kind, QWidget* parent)
   connect(libraryCombo_, &QComboBox::activated, this, &LineManagerWindow::ShowLibraryFiles);
 
   fileList_ = ui::Place(new QListWidget(this), design_.listName, {4, 44, 160, 428});
+  ui::KeepListRowsEven(fileList_);
   connect(fileList_, &QListWidget::itemDoubleClicked, this, &LineManagerWindow::OpenLibraryFile);
 
   lines_ = new LineGridModel;

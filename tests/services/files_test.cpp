@@ -147,6 +147,18 @@ TEST(BoundedRead, OnlyRegularFilesUpToTheLimitAreRead) {
   EXPECT_EQ(ReadFile(Text()).status.error, ENOENT);
 }
 
+// A file of megabytes (read into memory the kernel is asked to back with large pages) comes
+// back byte for byte, its first and last bytes too.
+TEST(BoundedRead, ALargeFileIsReadWhole) {
+  TempStore store;
+  std::string bytes(5 * 1024 * 1024 + 123, '\0');
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>((i * 131) >> 3);
+  store.WriteFile("big.txt", bytes);
+  const FileContent read = ReadFile(store.Path("big.txt"));
+  ASSERT_TRUE(read.status.ok());
+  EXPECT_TRUE(read.bytes == bytes);
+}
+
 TEST(AtomicWrite, RefusesToReplaceAPipeOrADevice) {
   TempStore store;
   store.MakeFifo("pipe.txt");

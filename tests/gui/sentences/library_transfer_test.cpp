@@ -117,7 +117,7 @@ TEST_P(LibraryTransferTest, FilesOfAnyEncodingBecomeNewFilesWithoutDuplicates) {
 
 TEST_P(LibraryTransferTest, LinesGbkCannotHoldAreSkippedOrLoseThoseCharacters) {
   Open();
-  const QString source = Outside("表情.txt", "好\n😀坏\n行😀ሴ\n");
+  const QString source = Outside("表情.txt", "好\n😀坏\n行😀ሴ\n😀\n");
   QWidget* choices = StartImport({source});
   ASSERT_NE(choices, nullptr);
   const QString listed = Listed(choices, "编辑框_无法保存的行");
@@ -127,7 +127,8 @@ TEST_P(LibraryTransferTest, LinesGbkCannotHoldAreSkippedOrLoseThoseCharacters) {
   EXPECT_TRUE(testing::Find<QRadioButton>(choices, "单选框_跳过整行")->isChecked());
   FinishImport(choices);
   EXPECT_EQ(Library("表情.txt"), G("好\r\n"));
-  EXPECT_TRUE(messages.Last().text.contains(QStringLiteral("跳过 2 行")));
+  EXPECT_TRUE(messages.Last().text.contains(QStringLiteral("跳过 3 行")));
+  EXPECT_FALSE(messages.Last().text.contains(QStringLiteral("重复"))) << "no duplicates asked";
 
   choices = StartImport({source});
   ASSERT_NE(choices, nullptr);
@@ -136,6 +137,8 @@ TEST_P(LibraryTransferTest, LinesGbkCannotHoldAreSkippedOrLoseThoseCharacters) {
   EXPECT_EQ(Library("表情 (2).txt"), G("好\r\n坏\r\n行\r\n"));
   EXPECT_TRUE(messages.Last().text.contains(QStringLiteral("去掉 3 个")))
       << messages.Last().text.toStdString();
+  // A line of nothing but such characters is left out even when only they go.
+  EXPECT_TRUE(messages.Last().text.contains(QStringLiteral("跳过 1 行（只有")));
 }
 
 TEST_P(LibraryTransferTest, WhatCannotBeImportedIsNamedAndCancelWritesNothing) {

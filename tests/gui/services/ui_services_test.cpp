@@ -11,6 +11,7 @@
 
 #include <thread>
 
+#include "services/ui_controls.h"
 #include "services/ui_grid.h"
 #include "support/gui_support.h"
 
@@ -129,6 +130,23 @@ TEST(ControlTexts, CharactersBeyondGbkAreReportedNotReplaced) {
   EXPECT_EQ(ui::FirstUnsupportedCharacter(typed), QStringLiteral("\U0001F600"));
   // Names may hold them.
   EXPECT_EQ(ui::DisplayName(ui::NameFromDisplay(typed)), typed);
+}
+
+// A name in Latin letters alone gets a row as tall as its Chinese neighbours, wherever it
+// stands in the list.
+TEST(ControlTexts, ListRowsAreEvenWhateverTheNamesHold) {
+  QListWidget list;
+  ui::KeepListRowsEven(&list);
+  for (const char* name : {"abc.txt", "汉字.txt", "x", "城市 (2).txt"}) {
+    list.addItem(QString::fromUtf8(name));
+  }
+  list.resize(200, 200);
+  list.show();
+  const int height = list.visualItemRect(list.item(1)).height();
+  EXPECT_GT(height, 0);
+  for (int row = 0; row < list.count(); ++row) {
+    EXPECT_EQ(list.visualItemRect(list.item(row)).height(), height) << row;
+  }
 }
 
 class GridTest : public ::testing::Test {
