@@ -7,6 +7,8 @@
 #include <QListWidget>
 #include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
 #include <QTextDocument>
 #include <QThread>
 #include <QTreeWidget>
@@ -29,6 +31,7 @@
 #include "sentences/sentence_manager_window.h"
 #include "services/encoding.h"
 #include "services/environment.h"
+#include "services/ui_grid.h"
 #include "store/resource_store.h"
 
 namespace wordloom::bench {
@@ -197,6 +200,89 @@ BENCHMARK(BM_OpenSentenceFile)
     ->ArgName("lines")
     ->Arg(1000000)
     ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
+
+// The sentence manager with the store's one file open, as the user leaves it after a
+// double-click.
+class OpenSentenceFile {
+ public:
+  OpenSentenceFile() {
+    window_ = std::make_unique<SentenceManagerWindow>();
+    window_->show();
+    QCoreApplication::processEvents();
+    auto* combo = window_->findChild<QComboBox*>(QStringLiteral("组合框_句子库"));
+    auto* files = window_->findChild<QListWidget*>(QStringLiteral("列表框_句子文件"));
+    combo->setCurrentIndex(1);
+    emit combo->activated(1);
+    files->setCurrentRow(0);
+    emit files->itemDoubleClicked(files->item(0));
+    QCoreApplication::processEvents();
+    grid = window_->findChild<ui::Grid*>(QStringLiteral("高级表格_句子列表"));
+    add = window_->findChild<QPushButton*>(QStringLiteral("按钮_添加句子"));
+  }
+  QWidget* Window() const { return window_.get(); }
+
+  ui::Grid* grid = nullptr;
+  QPushButton* add = nullptr;
+
+ private:
+  std::unique_ptr<SentenceManagerWindow> window_;
+};
+
+// From the jump (the scroll bar dragged to the end, or back to the top) until the grid is
+// painted there.
+void BM_ScrollSentenceFile(benchmark::State& state) {
+  LineFileStore store(static_cast<std::size_t>(state.range(0)));
+  OpenSentenceFile open;
+  QScrollBar* bar = open.grid->verticalScrollBar();
+  bool atEnd = false;
+  for (auto _ : state) {
+    atEnd = !atEnd;
+    bar->setValue(atEnd ? bar->maximum() : 0);
+    open.grid->repaint();
+    QCoreApplication::processEvents();
+  }
+  state.counters["rows"] = open.grid->rowCount() - 1;
+}
+BENCHMARK(BM_ScrollSentenceFile)
+    ->ArgName("lines")
+    ->Arg(1000000)
+    ->Iterations(20)
+    ->Unit(benchmark::kMillisecond);
+
+// One line added at the end of the file, from the confirming click until the grid shows
+// it: the file read again under the store lock and compared, rewritten atomically, and cut
+// into lines anew for the grid.
+void BM_AddLineAtEndOfSentenceFile(benchmark::State& state) {
+  LineFileStore store(static_cast<std::size_t>(state.range(0)));
+  OpenSentenceFile open;
+  for (auto _ : state) {
+    state.PauseTiming();
+    open.grid->clearSelection();
+    open.add->click();
+    QCoreApplication::processEvents();
+    QWidget* entry = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+      if (top->objectName() == QStringLiteral("TextEntryWindow") && top->isVisible()) entry = top;
+    }
+    if (entry == nullptr) {
+      state.SkipWithError("no window to type the line into");
+      break;
+    }
+    entry->findChild<QPlainTextEdit*>(QStringLiteral("编辑框_输入"))
+        ->setPlainText(QStringLiteral("在文件末尾添加的一行"));
+    auto* confirm = entry->findChild<QPushButton*>(QStringLiteral("按钮_确定"));
+    state.ResumeTiming();
+    confirm->click();
+    open.grid->repaint();
+    QCoreApplication::processEvents();
+  }
+  state.counters["rows"] = open.grid->rowCount() - 1;
+}
+BENCHMARK(BM_AddLineAtEndOfSentenceFile)
+    ->ArgName("lines")
+    ->Arg(1000000)
+    ->Iterations(5)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace
