@@ -23,8 +23,11 @@ add_library(wordloom_gui STATIC
   templates/template_file_text.cpp templates/template_file_text.h
   templates/template_manager_window.cpp templates/template_manager_window.h
   templates/template_snippets.cpp templates/template_snippets.h
+  sentences/import_window.cpp sentences/import_window.h
+  sentences/line_grid_model.cpp sentences/line_grid_model.h
   sentences/sentence_cell_editor.cpp sentences/sentence_cell_editor.h
   sentences/sentence_manager_window.cpp sentences/sentence_manager_window.h
+  sentences/text_entry_window.cpp sentences/text_entry_window.h
 )
 target_link_libraries(wordloom_gui PUBLIC wordloom_core wordloom_import Qt6::Widgets Qt6::Network)
 

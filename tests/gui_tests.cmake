@@ -8,6 +8,8 @@ add_executable(gui_tests
   gui/app/store_check_window_test.cpp
   gui/libraries/library_manager_window_test.cpp
   gui/libraries/new_library_window_test.cpp
+  gui/sentences/library_transfer_test.cpp
+  gui/sentences/line_editing_test.cpp
   gui/sentences/sentence_manager_window_test.cpp
   gui/services/ui_services_test.cpp
   gui/templates/template_authoring_panel_test.cpp

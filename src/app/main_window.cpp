@@ -99,6 +99,9 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
   QPushButton* check =
       AddToolButton(ToolSlot::kStoreCheck, "按钮_资源检查", QStringLiteral("资源检查"));
   connect(check, &QPushButton::clicked, this, [this] { OpenStoreCheckWindow(this); });
+  QPushButton* keywords =
+      AddToolButton(ToolSlot::kKeywordManager, "按钮_关键词管理", QStringLiteral("关键词管理"));
+  connect(keywords, &QPushButton::clicked, this, [this] { OpenKeywordManagerWindow(this); });
 
   advertisement_ = new AdvertisementView(this);
   advertisement_->setObjectName(QStringLiteral("超文本浏览框_阿里云"));

@@ -1,5 +1,6 @@
 // The main window: the generated article, the template list, the generate button, the
-// seven buttons that open the other windows and the advertisement viewer.
+// buttons that open the other windows (the designed seven and the tools column) and the
+// advertisement viewer.
 #pragma once
 
 #include <QWidget>

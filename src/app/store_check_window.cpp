@@ -53,14 +53,9 @@ std::function<void(QWidget*)> FixingWindow(const check::Finding& finding) {
       return
           [kind, library](QWidget* parent) { OpenLibraryManagerWindowOn(parent, kind, library); };
     case Subject::kLibraryFile:
-      if (kind == LibraryKind::kSentence) {
-        return [library, file](QWidget* parent) {
-          OpenSentenceManagerWindowOn(parent, library, file);
-        };
-      }
-      // A keyword file's lines have no window of their own yet; the keyword window opens
-      // here on that file once there is one.
-      return {};
+      return [kind, library, file](QWidget* parent) {
+        OpenLineManagerWindowOn(parent, kind, library, file);
+      };
     case Subject::kRegistry:  // edited by hand only
     case Subject::kSynonymFile:
     case Subject::kNone:

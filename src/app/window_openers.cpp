@@ -44,6 +44,7 @@ void OpenSentenceLibraryManagerWindow(QWidget* parent) {
 void OpenNewKeywordLibraryWindow(QWidget* parent) { Open<NewKeywordLibraryWindow>(parent); }
 void OpenKeywordLibraryManagerWindow(QWidget* parent) { Open<KeywordLibraryManagerWindow>(parent); }
 void OpenSentenceManagerWindow(QWidget* parent) { Open<SentenceManagerWindow>(parent); }
+void OpenKeywordManagerWindow(QWidget* parent) { Open<KeywordManagerWindow>(parent); }
 void OpenTemplateEditorWindow(QWidget* parent) { OpenTemplateWindow<TemplateEditorWindow>(parent); }
 void OpenTemplateManagerWindow(QWidget* parent) {
   OpenTemplateWindow<TemplateManagerWindow>(parent);
@@ -58,8 +59,13 @@ void OpenLibraryManagerWindowOn(QWidget* parent, LibraryKind kind, const Text& l
   window->ShowLibrary(library);
 }
 
-void OpenSentenceManagerWindowOn(QWidget* parent, const Text& library, const Text& fileName) {
-  Open<SentenceManagerWindow>(parent)->ShowFile(library, fileName);
+void OpenLineManagerWindowOn(QWidget* parent, LibraryKind kind, const Text& library,
+                             const Text& fileName) {
+  LineManagerWindow* window =
+      kind == LibraryKind::kSentence
+          ? static_cast<LineManagerWindow*>(Open<SentenceManagerWindow>(parent))
+          : Open<KeywordManagerWindow>(parent);
+  window->ShowFile(library, fileName);
 }
 
 void OpenTemplateManagerWindowOn(QWidget* parent, const Text& fileName) {

@@ -13,6 +13,7 @@ void OpenSentenceLibraryManagerWindow(QWidget* parent);
 void OpenNewKeywordLibraryWindow(QWidget* parent);
 void OpenKeywordLibraryManagerWindow(QWidget* parent);
 void OpenSentenceManagerWindow(QWidget* parent);
+void OpenKeywordManagerWindow(QWidget* parent);
 void OpenTemplateEditorWindow(QWidget* parent);
 void OpenTemplateManagerWindow(QWidget* parent);
 void OpenStoreCheckWindow(QWidget* parent);
@@ -20,7 +21,8 @@ void OpenStoreCheckWindow(QWidget* parent);
 // The same windows opened on one library, file or template, where the store check found
 // something to fix.
 void OpenLibraryManagerWindowOn(QWidget* parent, LibraryKind kind, const Text& library);
-void OpenSentenceManagerWindowOn(QWidget* parent, const Text& library, const Text& fileName);
+void OpenLineManagerWindowOn(QWidget* parent, LibraryKind kind, const Text& library,
+                             const Text& fileName);
 void OpenTemplateManagerWindowOn(QWidget* parent, const Text& fileName);
 
 }  // namespace wordloom

@@ -1,51 +1,93 @@
-// The sentence manager: choose a sentence library, open one of its files in the grid and edit
-// single sentences in place. Every finished edit goes to the file at once, into the very line
-// that was edited.
+// The sentence manager and its twin for keywords: choose a library, open one of its files
+// in the grid and edit single lines in place, add lines (one, or a pasted block), delete
+// the selected ones, start a new file, import text files as new files, or export the
+// library as one UTF-8 file. Every change goes to the file at once and touches only the
+// lines it means; a file changed elsewhere since it was shown is never overwritten.
 #pragma once
 
 #include <QDialog>
 
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "import/text_import.h"
+
 #include "services/text.h"
+#include "store/resource_store.h"
 
 class QComboBox;
 class QListWidget;
+class QPushButton;
 
 namespace wordloom {
 
 namespace ui {
 class Grid;
 }
+class LineGridModel;
+struct LineManagerDesign;
 
-class SentenceManagerWindow : public QDialog {
+class LineManagerWindow : public QDialog {
   Q_OBJECT
 
  public:
-  explicit SentenceManagerWindow(QWidget* parent = nullptr);
+  LineManagerWindow(LibraryKind kind, QWidget* parent);
 
   // Chooses the library and opens its file in the grid, as the user would; with no file
   // name, or one not in the library, only the library's files are listed.
   void ShowFile(const Text& library, const Text& fileName);
 
  private:
-  void InitSentenceManager();
+  void InitLineManager();
   void ShowLibraryFiles();
-  void OpenSentenceFile();
+  void OpenLibraryFile();
   void RememberCellText();
-  void SaveEditedSentence();
+  void SaveEditedLine();
 
+  void AskForNewFile();
+  bool CreateLibraryFile(const QString& typedName);
+  void AskForLines();
+  bool AddLines(const QString& typed);
+  void DeleteSelectedLines();
+
+  // Import and export run on a worker; the window is told when they are done, if it is
+  // still open.
+  void ImportTexts();
+  void ChooseImportOptions(const Text& library,
+                           const std::shared_ptr<std::vector<import::ImportSource>>& sources);
+  void ReportImport(const Text& library, const std::vector<import::ImportSource>& sources,
+                    const std::vector<import::ImportOutcome>& outcomes,
+                    const import::ImportOptions& options);
+  void ExportLibrary();
+  void ReportExport(const Text& library, const Text& outPath, const import::ExportOutcome& done);
+  void SetTransfersEnabled(bool enabled);
+
+  // Rewrites the shown file with `edit` applied to the bytes the grid shows. The bytes
+  // now on disk; nothing when `edit` declined, or after a warning when the file changed
+  // since it was shown or could not be read or written.
+  std::optional<ByteArray> ChangeShownFile(const std::function<bool(ByteArray&)>& edit);
+  void WarnChangedOnDisk() const;
+  bool ChosenLibrary(Text& name) const;
   Text ShownFilePath() const;
-  void PutCellBack(int row, const QString& text);
   QString ShownFileDescription() const;
+  int LastSelectedRow() const;
 
+  const LibraryKind kind_;
+  const LineManagerDesign& design_;
   QComboBox* libraryCombo_ = nullptr;
   QListWidget* fileList_ = nullptr;
   ui::Grid* grid_ = nullptr;
+  LineGridModel* lines_ = nullptr;
+  QPushButton* importButton_ = nullptr;
+  QPushButton* exportButton_ = nullptr;
 
   TextArray libraryNames_;  // combo item k (k >= 1) shows member k - 1
   TextArray fileNames_;     // file item numbered k shows member k - 1
   Text currentLibraryName_;
 
-  // The file the grid shows. Edits go there even after another library has been chosen,
+  // The file the grid shows. Changes go there even after another library has been chosen,
   // so a library whose file is not on screen is never written.
   Text shownLibraryName_;
   Text shownFileName_;
@@ -54,6 +96,22 @@ class SentenceManagerWindow : public QDialog {
   int editedRow_ = -1;
   int editedColumn_ = -1;
   QString cellTextBeforeEdit_;
+};
+
+class SentenceManagerWindow : public LineManagerWindow {
+  Q_OBJECT
+
+ public:
+  explicit SentenceManagerWindow(QWidget* parent = nullptr)
+      : LineManagerWindow(LibraryKind::kSentence, parent) {}
+};
+
+class KeywordManagerWindow : public LineManagerWindow {
+  Q_OBJECT
+
+ public:
+  explicit KeywordManagerWindow(QWidget* parent = nullptr)
+      : LineManagerWindow(LibraryKind::kKeyword, parent) {}
 };
 
 }  // namespace wordloom

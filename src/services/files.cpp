@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -68,6 +69,18 @@ void SyncFolder(const std::string& folder) {
   ::close(fd);
 }
 
+// A file of tens of megabytes (a library of a million lines) is read into fresh memory, and
+// faulting it in 4 KiB pages costs more than reading it; 2 MiB pages cut that to a few
+// dozen faults. Only a hint: the kernel may decline, and small buffers are left alone.
+void AskForHugePages(char* buffer, std::size_t size) {
+  constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
+  if (size < 2 * kHugePage) return;
+  const auto start = reinterpret_cast<std::uintptr_t>(buffer);
+  const std::uintptr_t begin = (start + kHugePage - 1) & ~(kHugePage - 1);
+  const std::uintptr_t end = (start + size) & ~(kHugePage - 1);
+  if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+}
+
 bool IsDirectoryEntry(DIR* dir, const dirent* entry) {
   if (entry->d_type == DT_DIR) return true;
   if (entry->d_type != DT_UNKNOWN && entry->d_type != DT_LNK) return false;
@@ -122,6 +135,7 @@ FileContent ReadFile(const Text& path) {
   }
   if (error == 0) {
     content.bytes.reserve(static_cast<std::size_t>(st.st_size));
+    AskForHugePages(content.bytes.data(), content.bytes.capacity());
     char buffer[65536];
     for (;;) {
       const ssize_t n = ::read(fd, buffer, sizeof buffer);

@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDialog>
+#include <QFileDialog>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
@@ -25,7 +26,13 @@ namespace {
 
 std::mutex gResponderMutex;
 MessageResponder gResponder;
+FileChooser gFileChooser;
 std::atomic<bool> gFailThreadStarts{false};
+
+FileChooser CurrentFileChooser() {
+  std::lock_guard lock(gResponderMutex);
+  return gFileChooser;
+}
 
 bool OnUiThread() { return qApp == nullptr || QThread::currentThread() == qApp->thread(); }
 
@@ -144,6 +151,27 @@ QString FileErrorReason(int error) {
 void SetMessageResponder(MessageResponder responder) {
   std::lock_guard lock(gResponderMutex);
   gResponder = std::move(responder);
+}
+
+QStringList ChooseFilesToOpen(QWidget* parent, const QString& title) {
+  if (const FileChooser chooser = CurrentFileChooser()) return chooser({title, false, {}});
+  return QFileDialog::getOpenFileNames(parent, title, {},
+                                       QStringLiteral("文本文件 (*.txt);;所有文件 (*)"));
+}
+
+QString ChooseFileToSave(QWidget* parent, const QString& title, const QString& suggestedName) {
+  if (const FileChooser chooser = CurrentFileChooser()) {
+    const QStringList chosen = chooser({title, true, suggestedName});
+    return chosen.isEmpty() ? QString() : chosen.front();
+  }
+  return QFileDialog::getSaveFileName(parent, title, suggestedName,
+                                      QStringLiteral("文本文件 (*.txt);;所有文件 (*)"), nullptr,
+                                      QFileDialog::DontConfirmOverwrite);
+}
+
+void SetFileChooser(FileChooser chooser) {
+  std::lock_guard lock(gResponderMutex);
+  gFileChooser = std::move(chooser);
 }
 
 bool CopyTextToClipboard(const QString& text) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -51,6 +52,19 @@ struct Message {
 };
 using MessageResponder = std::function<int(const Message&)>;
 void SetMessageResponder(MessageResponder responder);
+
+// File dialogs: the files to read (empty when the user cancels), or the file to write (empty
+// when cancelled; the dialog does not ask about a name that is taken: the writer refuses
+// it). Tests answer them without a dialog on screen.
+QStringList ChooseFilesToOpen(QWidget* parent, const QString& title);
+QString ChooseFileToSave(QWidget* parent, const QString& title, const QString& suggestedName);
+struct FileChoice {
+  QString title;
+  bool save = false;
+  QString suggestedName;  // when saving
+};
+using FileChooser = std::function<QStringList(const FileChoice&)>;
+void SetFileChooser(FileChooser chooser);
 
 bool CopyTextToClipboard(const QString& text);
 

@@ -4,6 +4,10 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyledItemDelegate>
+
+#include <algorithm>
 
 namespace wordloom::ui {
 namespace {
@@ -17,6 +21,25 @@ void FitCaption(QWidget* control, const QString& caption, int room) {
   }
   control->setFont(font);
 }
+
+class EvenRowDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    QStyleOptionViewItem chinese = option;
+    initStyleOption(&chinese, index);
+    chinese.text = QStringLiteral("汉字");
+    const QWidget* view = option.widget;
+    const QStyle* style = view != nullptr ? view->style() : nullptr;
+    if (style != nullptr) {
+      const QSize tall = style->sizeFromContents(QStyle::CT_ItemViewItem, &chinese, {}, view);
+      size.setHeight(std::max(size.height(), tall.height()));
+    }
+    return size;
+  }
+};
 
 }  // namespace
 
@@ -48,5 +71,7 @@ int SelectedRow(const QListWidget* list) {
   const QList<QListWidgetItem*> selected = list->selectedItems();
   return selected.isEmpty() ? -1 : list->row(selected.first());
 }
+
+void KeepListRowsEven(QListWidget* list) { list->setItemDelegate(new EvenRowDelegate(list)); }
 
 }  // namespace wordloom::ui

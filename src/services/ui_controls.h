@@ -41,4 +41,9 @@ QLabel* MakeLabel(QWidget* parent, const char* designName, const QString& captio
 // takes the focus, without selecting it: that one is not what the user chose.
 int SelectedRow(const QListWidget* list);
 
+// Gives every row of the list the height of a row of Chinese text. The Chinese glyphs come
+// from a fallback font that is taller than the Latin one, so a name in Latin letters alone
+// would otherwise sit in a shorter row than its neighbours.
+void KeepListRowsEven(QListWidget* list);
+
 }  // namespace wordloom::ui

@@ -74,6 +74,27 @@ TEST(AtomicWrite, KeepsPermissionsAndWritesThroughALink) {
   EXPECT_EQ(st.st_mode & 07777, 0640u);
 }
 
+TEST(AtomicWrite, ANewFileNeverReplacesAnything) {
+  TempStore store;
+  ASSERT_TRUE(WriteNewFileBytes(store.Path("new.txt"), "a\r\n"));
+  EXPECT_EQ(store.ReadFile("new.txt"), "a\r\n");
+  EXPECT_EQ(WriteNewFileBytes(store.Path("new.txt"), "b").error, EEXIST);
+  EXPECT_EQ(store.ReadFile("new.txt"), "a\r\n");
+  store.MakeFolder("dir.txt");
+  EXPECT_EQ(WriteNewFileBytes(store.Path("dir.txt"), "b").error, EEXIST);
+  // A dangling link is something too: writing through it would create its target.
+  fs::create_symlink("elsewhere.txt", store.FsPath("link.txt"));
+  EXPECT_EQ(WriteNewFileBytes(store.Path("link.txt"), "b").error, EEXIST);
+  EXPECT_FALSE(store.Exists("elsewhere.txt"));
+  EXPECT_EQ(WriteNewFileBytes(store.Path("missing/a.txt"), "b").error, ENOENT);
+  {
+    FileSizeLimit limit(16);
+    EXPECT_FALSE(WriteNewFileBytes(store.Path("big.txt"), std::string(1024, 'x')));
+  }
+  EXPECT_FALSE(store.Exists("big.txt"));
+  EXPECT_EQ(CountEntries(store.FsPath("")), 3);  // no temporary file left behind
+}
+
 TEST(AtomicWrite, TemporaryFilesNeverLookLikeTextFilesAndAreSwept) {
   TempStore store;
   EXPECT_TRUE(IsTemporaryFileName(".wordloom-12345.tmp"));
@@ -124,6 +145,18 @@ TEST(BoundedRead, OnlyRegularFilesUpToTheLimitAreRead) {
     EXPECT_EQ(read.status.missing(), error == ENOENT) << name;
   }
   EXPECT_EQ(ReadFile(Text()).status.error, ENOENT);
+}
+
+// A file of megabytes (read into memory the kernel is asked to back with large pages) comes
+// back byte for byte, its first and last bytes too.
+TEST(BoundedRead, ALargeFileIsReadWhole) {
+  TempStore store;
+  std::string bytes(5 * 1024 * 1024 + 123, '\0');
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>((i * 131) >> 3);
+  store.WriteFile("big.txt", bytes);
+  const FileContent read = ReadFile(store.Path("big.txt"));
+  ASSERT_TRUE(read.status.ok());
+  EXPECT_TRUE(read.bytes == bytes);
 }
 
 TEST(AtomicWrite, RefusesToReplaceAPipeOrADevice) {

@@ -133,10 +133,13 @@ TEST_F(StoreCheckWindowTest, ADoubleClickOpensTheWindowWhereTheFindingIsFixed) {
             QStringLiteral("{<_缺_>}"));
   libraries->close();
 
-  // No window edits a keyword file's lines yet: the window says where to look instead.
   DoubleClickFinding("UTF-8 文件");
-  EXPECT_EQ(testing::OpenWindow("wordloom::TemplateManagerWindow"), nullptr);
-  EXPECT_TRUE(status->text().contains(QStringLiteral("关键词库/词/u.txt")));
+  QWidget* keywords = testing::OpenWindow("wordloom::KeywordManagerWindow");
+  ASSERT_NE(keywords, nullptr);
+  auto* keywordFiles = testing::Find<QListWidget>(keywords, "列表框_关键词文件");
+  ASSERT_NE(keywordFiles->currentItem(), nullptr);
+  EXPECT_EQ(keywordFiles->currentItem()->text(), QStringLiteral("u.txt"));
+  keywords->close();
 }
 
 TEST_F(StoreCheckWindowTest, RunningAgainShowsTheStoreAsItIsNow) {

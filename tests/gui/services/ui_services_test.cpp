@@ -11,6 +11,7 @@
 
 #include <thread>
 
+#include "services/ui_controls.h"
 #include "services/ui_grid.h"
 #include "support/gui_support.h"
 
@@ -131,6 +132,23 @@ TEST(ControlTexts, CharactersBeyondGbkAreReportedNotReplaced) {
   EXPECT_EQ(ui::DisplayName(ui::NameFromDisplay(typed)), typed);
 }
 
+// A name in Latin letters alone gets a row as tall as its Chinese neighbours, wherever it
+// stands in the list.
+TEST(ControlTexts, ListRowsAreEvenWhateverTheNamesHold) {
+  QListWidget list;
+  ui::KeepListRowsEven(&list);
+  for (const char* name : {"abc.txt", "汉字.txt", "x", "城市 (2).txt"}) {
+    list.addItem(QString::fromUtf8(name));
+  }
+  list.resize(200, 200);
+  list.show();
+  const int height = list.visualItemRect(list.item(1)).height();
+  EXPECT_GT(height, 0);
+  for (int row = 0; row < list.count(); ++row) {
+    EXPECT_EQ(list.visualItemRect(list.item(row)).height(), height) << row;
+  }
+}
+
 class GridTest : public ::testing::Test {
  protected:
   ui::Grid grid{2};
@@ -146,8 +164,8 @@ TEST_F(GridTest, RowsGoWhereAskedAndOnlyDataRowsAreRemoved) {
   EXPECT_EQ(grid.CellText(2, 0), QStringLiteral("2"));
   EXPECT_EQ(grid.CellText(3, 0), QStringLiteral("3"));
   EXPECT_EQ(grid.CellText(4, 0), QStringLiteral("x"));
-  EXPECT_FALSE(grid.item(1, 0)->flags() & Qt::ItemIsEditable);
-  EXPECT_TRUE(grid.item(1, 1)->flags() & Qt::ItemIsEditable);
+  EXPECT_FALSE(grid.model()->flags(grid.model()->index(1, 0)) & Qt::ItemIsEditable);
+  EXPECT_TRUE(grid.model()->flags(grid.model()->index(1, 1)) & Qt::ItemIsEditable);
   EXPECT_FALSE(grid.SetCellText(9, 1, QStringLiteral("no")));
   grid.RemoveDataRows();
   EXPECT_EQ(grid.rowCount(), 1);
@@ -156,11 +174,14 @@ TEST_F(GridTest, RowsGoWhereAskedAndOnlyDataRowsAreRemoved) {
 TEST_F(GridTest, AlignmentIsClippedToTheGridAndIgnoresBadBlocks) {
   grid.InsertDataRow(QStringLiteral("1"));
   grid.SetAlignment(0, 0, 99, 99, ui::kAlignCentre);
-  EXPECT_EQ(grid.item(1, 1)->textAlignment(), int(Qt::AlignHCenter | Qt::AlignVCenter));
+  EXPECT_EQ(grid.model()->index(1, 1).data(Qt::TextAlignmentRole).toInt(),
+            int(Qt::AlignHCenter | Qt::AlignVCenter));
   grid.SetAlignment(1, 1, 0, 1, ui::kAlignLeft);  // last row before the first: nothing
-  EXPECT_EQ(grid.item(1, 1)->textAlignment(), int(Qt::AlignHCenter | Qt::AlignVCenter));
+  EXPECT_EQ(grid.model()->index(1, 1).data(Qt::TextAlignmentRole).toInt(),
+            int(Qt::AlignHCenter | Qt::AlignVCenter));
   grid.SetAlignment(1, 1, 1, 1, 7);  // anything else is left
-  EXPECT_EQ(grid.item(1, 1)->textAlignment(), int(Qt::AlignLeft | Qt::AlignVCenter));
+  EXPECT_EQ(grid.model()->index(1, 1).data(Qt::TextAlignmentRole).toInt(),
+            int(Qt::AlignLeft | Qt::AlignVCenter));
 }
 
 TEST_F(GridTest, EditEventsComeBeforeTheEditorAndAfterTheTextIsStored) {
@@ -175,8 +196,8 @@ TEST_F(GridTest, EditEventsComeBeforeTheEditorAndAfterTheTextIsStored) {
   QObject::connect(&grid, &ui::Grid::EditEnded, &grid, [&] {
     events << QStringLiteral("end:") + grid.CellText(grid.currentRow(), grid.currentColumn());
   });
-  grid.setCurrentCell(1, 1);
-  grid.editItem(grid.item(1, 1));
+  grid.setCurrentIndex(grid.model()->index(1, 1));
+  grid.edit(grid.model()->index(1, 1));
   auto* editor = grid.findChild<QLineEdit*>();
   ASSERT_NE(editor, nullptr);
   ASSERT_EQ(grid.indexWidget(grid.currentIndex()), editor);  // what "begin" looks at
@@ -185,7 +206,7 @@ TEST_F(GridTest, EditEventsComeBeforeTheEditorAndAfterTheTextIsStored) {
   QTest::keyClick(editor, Qt::Key_Return);
   QCoreApplication::processEvents();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // the closed editor
-  grid.editItem(grid.item(1, 1));
+  grid.edit(grid.model()->index(1, 1));
   editor = grid.findChild<QLineEdit*>();
   ASSERT_NE(editor, nullptr);
   QTest::keyClicks(editor, QStringLiteral("zzz"));
