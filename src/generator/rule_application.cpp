@@ -100,7 +100,8 @@ void RuleRun::Start(const SynonymSet& rules, std::string_view text, std::uint32_
   // memory serves many at once.
   const PatternTable& finds = rules.Finds();
   auto complete = [&] {
-    for (const auto& [probe, i] : probes_) {
+    for (const auto& [probe, at] : probes_) {
+      const std::size_t i = at;  // a structured binding is not captured by the lambda below
       finds.Complete(probe, bytes, size, i, 0, [&](std::uint32_t pattern) {
         const std::uint32_t rule = FirstRuleFinding(rules, pattern, firstRule);
         if (rule != PieceList::kNone) found_.push_back({rule, pieces_.PlaceInText(i)});
