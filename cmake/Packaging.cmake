@@ -73,12 +73,13 @@ set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_SOURCE_DIR}/cmake/CPackPerGenerator.cmake)
 
 # wordloom_VERSION_ARCH.deb. The libraries the programs link (Qt, the C++ runtime, and
-# whatever a tool adds) are read from the programs themselves (dpkg-shlibdeps); the fonts
-# and the input method module are used without being linked, so they are named here.
+# whatever a tool adds) are read from the programs themselves (dpkg-shlibdeps); the fonts,
+# Qt's translations and the input method module are used without being linked, so they are
+# named here.
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION text)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fcitx5-frontend-qt6")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 

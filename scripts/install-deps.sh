@@ -14,6 +14,7 @@ packages=(
   nlohmann-json3-dev                    # wordloom-check --json, for scripts that read reports
   clang-format git                      # the format check of the test script
   fonts-noto-cjk                        # Chinese glyphs on screen
+  qt6-translations-l10n                 # Qt's file dialogs and buttons in Chinese
   fcitx5-frontend-qt6                   # typing Chinese with fcitx5 (Qt brings ibus's)
   xvfb xauth imagemagick xdotool        # GUI tests and screenshots on a virtual display
   locales                               # collation in the user's locale

@@ -1,7 +1,9 @@
 // Wordloom: writes articles from templates, sentence and keyword libraries and synonyms.
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QThread>
+#include <QTranslator>
 
 #include <csignal>
 #include <cstdio>
@@ -27,6 +29,14 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   // Lets the desktop match the window to the menu entry and its icon (wordloom.desktop).
   QGuiApplication::setDesktopFileName(QStringLiteral("wordloom"));
+  // Qt's own texts (the file dialogs, the standard buttons) in Chinese like the rest of the
+  // interface, whatever the system's language; English stays when the translations are
+  // not installed.
+  QTranslator qtTexts;
+  if (qtTexts.load(QStringLiteral("qtbase_zh_CN"),
+                   QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QApplication::installTranslator(&qtTexts);
+  }
   wordloom::ChangeToRunDirectory();
   wordloom::ResourceStore::SweepTemporaryFiles();
   wordloom::ui::InstallEventPump();
