@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "generator/change_monitor.h"
+#include "generator/distinct_draws.h"
 #include "generator/draw_cache.h"
 #include "generator/expanding_text.h"
 #include "generator/line_draws.h"
@@ -102,6 +103,15 @@ bool ArticleGenerator::ExpandSentences(Text& text) {
     // Every counted occurrence costs a draw, also when letter case keeps it from being
     // replaced.
     const Text folder = ResourceStore::LibraryFolder(LibraryKind::kSentence, library.name);
+    if (noRepeatedSentences_) {
+      // Only the replacements made draw: a text counts as given once it is in the article.
+      DistinctRound round(CurrentDistinctTexts(folder));
+      if (!ReplaceFirstRepeatedly(
+              text, library.tag, n, [&](std::size_t) { return round.Next(); }, kMaxArticleBytes)) {
+        return false;
+      }
+      continue;
+    }
     BatchedDraws sentences(folder, n);
     if (!ReplaceFirstRepeatedly(
             text, library.tag, n, [&](std::size_t i) { return sentences.Line(i); },

@@ -20,6 +20,12 @@ class ArticleGenerator {
   // Seeds the calling thread's random sequence from the clock.
   ArticleGenerator();
 
+  // With it on, a sentence library gives no text twice in one article until every
+  // distinct text of it has been given once (then a new round begins); each draw is
+  // uniform over the texts not yet given. Off, the draws are the designed ones: a file,
+  // then a line of it, with replacement.
+  void SetNoRepeatedSentences(bool on) { noRepeatedSentences_ = on; }
+
   // The article, or nothing when it would grow beyond kMaxArticleBytes (the template
   // included); the passes stop as soon as that is known.
   std::optional<Text> TryGenerate(const Text& templateText);
@@ -43,6 +49,8 @@ class ArticleGenerator {
   bool ExpandSentences(Text& text);
   bool ExpandKeywords(Text& text);
   bool Synonyms(Text& text);
+
+  bool noRepeatedSentences_ = false;
 };
 
 }  // namespace wordloom

@@ -1,0 +1,97 @@
+#include "generator/distinct_draws.h"
+
+#include <mutex>
+#include <unordered_set>
+#include <utility>
+
+#include "services/random.h"
+
+namespace wordloom {
+namespace {
+
+// Beyond this many texts in all cached libraries the cache starts afresh (the lines
+// themselves belong to the draw cache, which bounds their bytes).
+constexpr std::size_t kMaxCachedTexts = std::size_t{32} << 20;
+
+struct TextCache {
+  std::mutex mutex;
+  std::unordered_map<Text, std::shared_ptr<const DistinctTexts>> byFolder;
+  std::size_t texts = 0;
+};
+
+TextCache& Cache() {
+  static TextCache* cache = new TextCache;  // used by worker threads until the very end
+  return *cache;
+}
+
+std::vector<std::shared_ptr<const LineIndex>> CurrentFiles(const Text& folder) {
+  std::vector<std::shared_ptr<const LineIndex>> files;
+  const std::shared_ptr<const TextArray> paths = DrawCache::Instance().Files(folder);
+  files.reserve(paths->size());
+  for (const Text& path : *paths) files.push_back(DrawCache::Instance().Lines(path));
+  return files;
+}
+
+}  // namespace
+
+std::shared_ptr<const DistinctTexts> CurrentDistinctTexts(const Text& folder) {
+  std::vector<std::shared_ptr<const LineIndex>> files = CurrentFiles(folder);
+  TextCache& cache = Cache();
+  {
+    std::lock_guard lock(cache.mutex);
+    auto it = cache.byFolder.find(folder);
+    if (it != cache.byFolder.end() && it->second->files_ == files) return it->second;
+  }
+  // Built outside the lock: two threads may both build the same version, and either result
+  // is right.
+  auto texts = std::make_shared<DistinctTexts>();
+  std::size_t lines = 0;
+  for (const auto& file : files) lines += file->Count();
+  std::unordered_set<std::string_view> seen;
+  seen.reserve(lines);
+  texts->texts_.reserve(lines);
+  for (const auto& file : files) {
+    for (std::size_t i = 0; i < file->Count(); ++i) {
+      const std::string_view line = file->Line(i);
+      if (seen.insert(line).second) texts->texts_.push_back(line);
+    }
+  }
+  texts->texts_.shrink_to_fit();
+  texts->files_ = std::move(files);
+  std::lock_guard lock(cache.mutex);
+  auto& slot = cache.byFolder[folder];
+  if (slot) cache.texts -= slot->Count();
+  if (cache.texts + texts->Count() > kMaxCachedTexts) {
+    cache.byFolder.clear();
+    cache.texts = 0;
+  }
+  cache.byFolder[folder] = texts;
+  cache.texts += texts->Count();
+  return texts;
+}
+
+DistinctRound::DistinctRound(std::shared_ptr<const DistinctTexts> texts)
+    : texts_(std::move(texts)), unused_(texts_->Count()) {}
+
+std::string_view DistinctRound::Next() {
+  const std::size_t count = texts_->Count();
+  if (count == 0) return {};
+  if (unused_ == 0) {
+    unused_ = count;
+    moved_.clear();
+  }
+  const auto slotOf = [this](std::uint32_t slot) {
+    auto it = moved_.find(slot);
+    return it == moved_.end() ? slot : it->second;
+  };
+  const auto drawn = static_cast<std::uint32_t>(RandomInRange(1, static_cast<long>(unused_)) - 1);
+  const auto last = static_cast<std::uint32_t>(unused_ - 1);
+  const std::uint32_t text = slotOf(drawn);
+  // The last unused slot's text moves into the drawn slot; the drawn text leaves the round.
+  if (drawn != last) moved_[drawn] = slotOf(last);
+  moved_.erase(last);
+  --unused_;
+  return texts_->Get(text);
+}
+
+}  // namespace wordloom

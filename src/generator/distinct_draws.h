@@ -1,0 +1,56 @@
+// Drawing sentences without repeats inside one article: each library's distinct texts are
+// dealt out in rounds, every text once per round, each draw uniform over the texts the
+// round has not used yet.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "generator/draw_cache.h"
+#include "services/text.h"
+
+namespace wordloom {
+
+// The distinct line texts of every "*.txt" file of one library folder, in the order they
+// first occur (files in directory order, lines in file order). A line that several files or
+// lines hold is one text. The views point into the files' lines, which the object keeps.
+class DistinctTexts {
+ public:
+  std::size_t Count() const { return texts_.size(); }
+  std::string_view Get(std::size_t i) const { return texts_[i]; }
+
+ private:
+  friend std::shared_ptr<const DistinctTexts> CurrentDistinctTexts(const Text& folder);
+  std::vector<std::string_view> texts_;
+  std::vector<std::shared_ptr<const LineIndex>> files_;  // the versions the texts come from
+};
+
+// The folder's distinct texts as the draw cache sees the folder now. Built once for each
+// version of the folder's files and shared by every thread: an article only looks up
+// whether the files are still the ones the texts were built from.
+std::shared_ptr<const DistinctTexts> CurrentDistinctTexts(const Text& folder);
+
+// One article's rounds over one library. Draws are a Fisher-Yates shuffle made one step at
+// a time: the unused texts are the first `unused_` slots of a virtual permutation, and only
+// the slots a draw has moved are stored, so an article costs what it draws, not what the
+// library holds.
+class DistinctRound {
+ public:
+  explicit DistinctRound(std::shared_ptr<const DistinctTexts> texts);
+
+  // A text this round has not given yet, each equally likely (one RandomInRange over the
+  // unused count, wide beyond 32,768); when every text has been given, a new round begins.
+  // Empty, without a draw, when the library has no text.
+  std::string_view Next();
+
+ private:
+  std::shared_ptr<const DistinctTexts> texts_;
+  std::size_t unused_ = 0;
+  std::unordered_map<std::uint32_t, std::uint32_t> moved_;  // slot -> text index now there
+};
+
+}  // namespace wordloom
