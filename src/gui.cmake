@@ -9,6 +9,7 @@ add_library(wordloom_gui STATIC
   app/advertisement.cpp app/advertisement.h
   app/main_window.cpp app/main_window.h
   app/window_openers.cpp app/window_openers.h
+  batch/batch_window.cpp batch/batch_window.h
   libraries/library_form.cpp libraries/library_form.h
   libraries/library_manager_window.cpp libraries/library_manager_window.h
   libraries/library_messages.cpp libraries/library_messages.h

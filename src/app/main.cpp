@@ -6,6 +6,7 @@
 #include <csignal>
 
 #include "app/main_window.h"
+#include "batch/batch_window.h"
 #include "services/environment.h"
 #include "services/ui.h"
 #include "store/resource_store.h"
@@ -23,8 +24,9 @@ int main(int argc, char* argv[]) {
     wordloom::MainWindow window;
     window.show();
     status = QApplication::exec();
-    // A generation still running writes into the window: let it finish first.
-    while (wordloom::RunningGenerations() > 0) {
+    // A generation or a batch still running writes into a window: let it finish first (a
+    // batch whose window closed has been told to stop).
+    while (wordloom::RunningGenerations() > 0 || wordloom::RunningBatches() > 0) {
       QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
       QThread::msleep(5);
     }

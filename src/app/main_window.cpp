@@ -92,6 +92,8 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
   QPushButton* copy =
       AddToolButton(ToolSlot::kCopyArticle, "按钮_复制文章", QStringLiteral("复制文章"));
   connect(copy, &QPushButton::clicked, this, &MainWindow::CopyArticle);
+  QPushButton* batch = AddToolButton(ToolSlot::kBatch, "按钮_批量生成", QStringLiteral("批量生成"));
+  connect(batch, &QPushButton::clicked, this, [this] { OpenBatchWindow(this); });
 
   advertisement_ = new AdvertisementView(this);
   advertisement_->setObjectName(QStringLiteral("超文本浏览框_阿里云"));

@@ -1,6 +1,7 @@
 #include "app/window_openers.h"
 
 #include "app/main_window.h"
+#include "batch/batch_window.h"
 #include "libraries/library_manager_window.h"
 #include "libraries/new_library_window.h"
 #include "sentences/sentence_manager_window.h"
@@ -41,5 +42,6 @@ void OpenTemplateEditorWindow(QWidget* parent) { OpenTemplateWindow<TemplateEdit
 void OpenTemplateManagerWindow(QWidget* parent) {
   OpenTemplateWindow<TemplateManagerWindow>(parent);
 }
+void OpenBatchWindow(QWidget* parent) { Open<BatchWindow>(parent); }
 
 }  // namespace wordloom

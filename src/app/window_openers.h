@@ -1,4 +1,4 @@
-// The seven windows the main window opens, each modally over `parent`.
+// The windows the main window opens, each modally over `parent`.
 #pragma once
 
 class QWidget;
@@ -12,5 +12,6 @@ void OpenKeywordLibraryManagerWindow(QWidget* parent);
 void OpenSentenceManagerWindow(QWidget* parent);
 void OpenTemplateEditorWindow(QWidget* parent);
 void OpenTemplateManagerWindow(QWidget* parent);
+void OpenBatchWindow(QWidget* parent);
 
 }  // namespace wordloom

@@ -20,6 +20,14 @@ WORDLOOM_FIXED_TEXT(SynonymFolder, "同义词库")
 WORDLOOM_FIXED_TEXT(TextFilePattern, "*.txt")
 WORDLOOM_FIXED_TEXT(Separator, "/")
 WORDLOOM_FIXED_TEXT(LockFile, ".wordloom.lock")
+WORDLOOM_FIXED_TEXT(SettingsFile, "wordloom.ini")
+WORDLOOM_FIXED_TEXT(BatchSection, "批量生成")
+WORDLOOM_FIXED_TEXT(BatchTemplateKey, "模版")
+WORDLOOM_FIXED_TEXT(BatchCountKey, "篇数")
+WORDLOOM_FIXED_TEXT(BatchFolderKey, "输出文件夹")
+WORDLOOM_FIXED_TEXT(BatchNamesKey, "文件名")
+WORDLOOM_FIXED_TEXT(BatchEncodingKey, "编码")
+WORDLOOM_FIXED_TEXT(BatchNoRepeatKey, "不重复句子")
 
 #undef WORDLOOM_FIXED_TEXT
 
