@@ -1,5 +1,6 @@
 #include "generator/distinct_draws.h"
 
+#include <algorithm>
 #include <mutex>
 #include <unordered_set>
 #include <utility>
@@ -70,26 +71,61 @@ std::shared_ptr<const DistinctTexts> CurrentDistinctTexts(const Text& folder) {
   return texts;
 }
 
+namespace {
+
+constexpr std::uint32_t kNoSlot = UINT32_MAX;
+
+std::size_t Home(std::uint32_t slot, std::size_t capacity) {
+  return static_cast<std::size_t>((slot * 0x9E3779B1u) >> 7) & (capacity - 1);
+}
+
+}  // namespace
+
 DistinctRound::DistinctRound(std::shared_ptr<const DistinctTexts> texts)
     : texts_(std::move(texts)), unused_(texts_->Count()) {}
+
+std::uint32_t DistinctRound::At(std::uint32_t slot) const {
+  if (moved_.empty()) return slot;
+  for (std::size_t i = Home(slot, moved_.size());; i = (i + 1) & (moved_.size() - 1)) {
+    if (moved_[i].first == slot) return moved_[i].second;
+    if (moved_[i].first == kNoSlot) return slot;
+  }
+}
+
+void DistinctRound::Put(std::uint32_t slot, std::uint32_t text) {
+  if (2 * (movedCount_ + 1) > moved_.size()) {
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> old = std::move(moved_);
+    moved_.assign(std::max<std::size_t>(64, old.size() * 2), {kNoSlot, 0});
+    movedCount_ = 0;
+    for (const auto& [s, t] : old)
+      if (s != kNoSlot) Put(s, t);
+  }
+  for (std::size_t i = Home(slot, moved_.size());; i = (i + 1) & (moved_.size() - 1)) {
+    if (moved_[i].first == slot) {
+      moved_[i].second = text;
+      return;
+    }
+    if (moved_[i].first == kNoSlot) {
+      moved_[i] = {slot, text};
+      ++movedCount_;
+      return;
+    }
+  }
+}
 
 std::string_view DistinctRound::Next() {
   const std::size_t count = texts_->Count();
   if (count == 0) return {};
   if (unused_ == 0) {
     unused_ = count;
-    moved_.clear();
+    std::fill(moved_.begin(), moved_.end(), std::make_pair(kNoSlot, std::uint32_t{0}));
+    movedCount_ = 0;
   }
-  const auto slotOf = [this](std::uint32_t slot) {
-    auto it = moved_.find(slot);
-    return it == moved_.end() ? slot : it->second;
-  };
   const auto drawn = static_cast<std::uint32_t>(RandomInRange(1, static_cast<long>(unused_)) - 1);
   const auto last = static_cast<std::uint32_t>(unused_ - 1);
-  const std::uint32_t text = slotOf(drawn);
+  const std::uint32_t text = At(drawn);
   // The last unused slot's text moves into the drawn slot; the drawn text leaves the round.
-  if (drawn != last) moved_[drawn] = slotOf(last);
-  moved_.erase(last);
+  if (drawn != last) Put(drawn, At(last));
   --unused_;
   return texts_->Get(text);
 }

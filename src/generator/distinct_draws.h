@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "generator/draw_cache.h"
@@ -48,9 +48,17 @@ class DistinctRound {
   std::string_view Next();
 
  private:
+  // The text index now in `slot`.
+  std::uint32_t At(std::uint32_t slot) const;
+  void Put(std::uint32_t slot, std::uint32_t text);
+
   std::shared_ptr<const DistinctTexts> texts_;
   std::size_t unused_ = 0;
-  std::unordered_map<std::uint32_t, std::uint32_t> moved_;  // slot -> text index now there
+  // The slots draws have moved: slot -> text index now there, an open-addressing table
+  // (an article draws tens of times; a node per draw would cost more than the draw). A slot
+  // beyond the unused ones is never asked for again, so nothing is ever removed.
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> moved_;
+  std::size_t movedCount_ = 0;
 };
 
 }  // namespace wordloom
