@@ -1,10 +1,13 @@
 // The article generator on synthetic stores. The workload is in each name: the sentences
-// in the library and the synonym rules; every store has a 2 KB template calling the
-// sentence tag 50 times and the keyword tag 20 times, and 10,000 keywords.
+// in the library, the synonym rules, and (when not 0) the number of small sentence and
+// keyword libraries that replace the two large ones. Every store has a 2 KB template calling
+// sentence tags 50 times and keyword tags 20 times; the two-library stores have 10,000
+// keywords, the many-library ones call ten libraries of each kind.
 #include <benchmark/benchmark.h>
 
 #include <map>
 #include <memory>
+#include <tuple>
 #include <utility>
 
 #include "generator/article_generator.h"
@@ -19,13 +22,16 @@ namespace wordloom::bench {
 namespace {
 
 // Each store is made once per process and kept for every benchmark that needs it.
-const TemporaryStore& StoreOf(std::size_t sentences, std::size_t synonyms) {
-  static std::map<std::pair<std::size_t, std::size_t>, std::unique_ptr<TemporaryStore>> stores;
-  auto& store = stores[{sentences, synonyms}];
+const TemporaryStore& StoreOf(std::size_t sentences, std::size_t synonyms, std::size_t libraries) {
+  static std::map<std::tuple<std::size_t, std::size_t, std::size_t>,
+                  std::unique_ptr<TemporaryStore>>
+      stores;
+  auto& store = stores[{sentences, synonyms, libraries}];
   if (!store) {
     StoreShape shape;
     shape.sentences = sentences;
     shape.synonyms = synonyms;
+    shape.libraries = libraries;
     store = std::make_unique<TemporaryStore>(shape);
   }
   return *store;
@@ -34,7 +40,8 @@ const TemporaryStore& StoreOf(std::size_t sentences, std::size_t synonyms) {
 // Makes the store the run directory and gives its template text.
 Text UseStore(const benchmark::State& state) {
   const TemporaryStore& store =
-      StoreOf(static_cast<std::size_t>(state.range(0)), static_cast<std::size_t>(state.range(1)));
+      StoreOf(static_cast<std::size_t>(state.range(0)), static_cast<std::size_t>(state.range(1)),
+              static_cast<std::size_t>(state.range(2)));
   OverrideRunDirectory(FileSystemToText(store.Folder()));
   return ResourceStore::ReadFileAsText(ResourceStore::TemplatePath(Utf8ToText(kTemplateName)));
 }
@@ -63,11 +70,16 @@ void BM_Generate(benchmark::State& state) {
   CountArticles(state, bytes);
 }
 BENCHMARK(BM_Generate)
-    ->ArgNames({"sentences", "synonyms"})
-    ->Args({100000, 0})
-    ->Args({100000, 200})
-    ->Args({1000, 0})
-    ->Args({1000000, 0})
+    ->ArgNames({"sentences", "synonyms", "libraries"})
+    ->Args({100000, 0, 0})
+    ->Args({100000, 200, 0})
+    ->Args({100000, 2000, 0})
+    ->Args({100000, 20000, 0})
+    ->Args({100000, 100000, 0})
+    ->Args({1000, 0, 0})
+    ->Args({1000000, 0, 0})
+    ->Args({0, 0, 10})
+    ->Args({0, 0, 1000})
     ->Unit(benchmark::kMicrosecond);
 
 // The same batch with no repeated sentences in an article: the cost of the option is the
@@ -87,11 +99,12 @@ void BM_GenerateNoRepeat(benchmark::State& state) {
   CountArticles(state, bytes);
 }
 BENCHMARK(BM_GenerateNoRepeat)
-    ->ArgNames({"sentences", "synonyms"})
-    ->Args({100000, 0})
-    ->Args({100000, 200})
-    ->Args({1000, 0})
-    ->Args({1000000, 0})
+    ->ArgNames({"sentences", "synonyms", "libraries"})
+    ->Args({100000, 0, 0})
+    ->Args({100000, 200, 0})
+    ->Args({1000, 0, 0})
+    ->Args({1000000, 0, 0})
+    ->Args({0, 0, 10})
     ->Unit(benchmark::kMicrosecond);
 
 // The first article after the cache was emptied: every file of the store read anew.
@@ -109,8 +122,8 @@ void BM_GenerateAfterCacheClear(benchmark::State& state) {
   CountArticles(state, bytes);
 }
 BENCHMARK(BM_GenerateAfterCacheClear)
-    ->ArgNames({"sentences", "synonyms"})
-    ->Args({100000, 0})
+    ->ArgNames({"sentences", "synonyms", "libraries"})
+    ->Args({100000, 0, 0})
     ->Unit(benchmark::kMillisecond);
 
 // The synonym pass alone over a finished article of the store.
@@ -124,8 +137,10 @@ void BM_ApplySynonyms(benchmark::State& state) {
       benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_ApplySynonyms)
-    ->ArgNames({"sentences", "synonyms"})
-    ->Args({100000, 200})
+    ->ArgNames({"sentences", "synonyms", "libraries"})
+    ->Args({100000, 200, 0})
+    ->Args({100000, 20000, 0})
+    ->Args({100000, 100000, 0})
     ->Unit(benchmark::kMicrosecond);
 
 // The sentence pass alone: 50 draws and replacements in the template.
@@ -139,8 +154,11 @@ void BM_ExpandSentenceTags(benchmark::State& state) {
       benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_ExpandSentenceTags)
-    ->ArgNames({"sentences", "synonyms"})
-    ->Args({100000, 0})
+    ->ArgNames({"sentences", "synonyms", "libraries"})
+    ->Args({1000, 0, 0})
+    ->Args({100000, 0, 0})
+    ->Args({1000000, 0, 0})
+    ->Args({0, 0, 1000})
     ->Unit(benchmark::kMicrosecond);
 
 }  // namespace

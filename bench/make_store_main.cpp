@@ -1,5 +1,5 @@
-// wordloom-make-store DEST [--sentences N] [--synonyms R]: writes a synthetic store, to try
-// the tools and the windows on a large one.
+// wordloom-make-store DEST [--sentences N] [--synonyms R] [--libraries L]: writes a synthetic
+// store, to try the tools and the windows on a large one.
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -11,10 +11,13 @@
 namespace {
 
 constexpr char kUsage[] =
-    "Usage: wordloom-make-store DEST [--sentences N] [--synonyms R]\n"
+    "Usage: wordloom-make-store DEST [--sentences N] [--synonyms R] [--libraries L]\n"
     "Writes a synthetic store into DEST (created when missing; it must hold no store yet):\n"
     "N sentences of about 60 bytes over 10 files (default 100000), 10000 keywords,\n"
-    "R synonym rules (default 0) and the template 基准模版.txt.\n";
+    "R synonym rules (default 0; the first ones find words the sentences hold, the rest\n"
+    "words they do not) and the template 基准模版.txt. With --libraries, L sentence\n"
+    "libraries of 50 sentences and L keyword libraries of 20 keywords instead, and a\n"
+    "template that calls ten of each kind.\n";
 
 bool ParseCount(const char* text, std::size_t& value) {
   if (*text == '\0' || std::strlen(text) > 10) return false;
@@ -43,8 +46,10 @@ int main(int argc, char** argv) {
       std::fputs(kUsage, stdout);
       return 0;
     }
-    if (arg == "--sentences" || arg == "--synonyms") {
-      std::size_t& target = arg == "--sentences" ? shape.sentences : shape.synonyms;
+    if (arg == "--sentences" || arg == "--synonyms" || arg == "--libraries") {
+      std::size_t& target = arg == "--sentences"  ? shape.sentences
+                            : arg == "--synonyms" ? shape.synonyms
+                                                  : shape.libraries;
       if (i + 1 >= argc || !ParseCount(argv[i + 1], target)) {
         return UsageError("option " + std::string(arg) + " needs a number");
       }
@@ -71,8 +76,15 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "wordloom-make-store: %s\n", e.what());
     return 1;
   }
-  std::printf("%zu sentences, %zu keywords, %zu synonym rules and the template %s in %s\n",
-              shape.sentences, shape.keywords, shape.synonyms, wordloom::bench::kTemplateName,
-              dest.c_str());
+  if (shape.libraries > 0) {
+    std::printf(
+        "%zu sentence and %zu keyword libraries, %zu synonym rules and the template %s in %s\n",
+        shape.libraries, shape.libraries, shape.synonyms, wordloom::bench::kTemplateName,
+        dest.c_str());
+  } else {
+    std::printf("%zu sentences, %zu keywords, %zu synonym rules and the template %s in %s\n",
+                shape.sentences, shape.keywords, shape.synonyms, wordloom::bench::kTemplateName,
+                dest.c_str());
+  }
   return 0;
 }

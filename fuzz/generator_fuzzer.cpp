@@ -1,8 +1,8 @@
 // The generator's two text passes against their plain definitions: the tag pass
 // (ReplaceFirstRepeatedly) and the synonym pass (ApplyRules).
 //
-// Input: a count byte, a flags byte (bits 0-1: how many rule lists, bit 2: every rule in the
-// first list), then the text, the tag, and the pieces, separated by 0xFF. The pieces are the
+// Input: a count byte, a flags byte (bits 3-7: how far the size limit lies beyond the text),
+// then the text, the tag, and the pieces, separated by 0xFF. The pieces are the
 // tag's replacements, taken in turn, and also the rules, taken in pairs as find text and
 // replacement.
 #include <optional>
@@ -11,6 +11,7 @@
 
 #include "fuzz_support.h"
 #include "generator/expanding_text.h"
+#include "generator/rule_application.h"
 #include "generator/synonym_rules.h"
 #include "reference.h"
 
@@ -64,31 +65,25 @@ void Run(FuzzInput in) {
     Check(!done || expanded == *expected, "ReplaceFirstRepeatedly");
   }
 
-  // Rules dealt out to the lists in turn; rule files never hold an empty find text.
-  const std::size_t listCount = 1 + (flags & 3);
-  std::vector<std::vector<SynonymRule>> lists(listCount);
+  // The rules in file and line order; rule files never hold an empty find text.
+  std::vector<SynonymRule> rules;
   for (std::size_t i = 0; i + 1 < pieces.size(); i += 2) {
-    if (pieces[i].empty()) continue;
-    const std::size_t list = (flags & 4) != 0 ? 0 : (i / 2) % listCount;
-    lists[list].push_back({pieces[i], pieces[i + 1]});
+    if (!pieces[i].empty()) rules.push_back({pieces[i], pieces[i + 1]});
   }
-  std::vector<const std::vector<SynonymRule>*> ruleLists;
   Text expected = text;
   bool withinLimit = true;
-  for (const auto& rules : lists) {
-    ruleLists.push_back(&rules);
-    for (const SynonymRule& rule : rules) {
-      expected = ref::Replace(expected, rule.find, rule.replacement, 0, -1, false);
-      // Rules that keep multiplying the text only make runs slow.
-      if (expected.size() > kMaxGrownText) return;
-      withinLimit = withinLimit && expected.size() <= limit;
-    }
+  for (const SynonymRule& rule : rules) {
+    expected = ref::Replace(expected, rule.find, rule.replacement, 0, -1, false);
+    // Rules that keep multiplying the text only make runs slow.
+    if (expected.size() > kMaxGrownText) return;
+    withinLimit = withinLimit && expected.size() <= limit;
   }
+  const SynonymSet set(std::move(rules));
   Text synonyms = text;
-  Check(ApplyRules(synonyms, ruleLists, kMaxGrownText), "ApplyRules within a wide limit");
+  Check(ApplyRules(synonyms, set, kMaxGrownText), "ApplyRules within a wide limit");
   Check(synonyms == expected, "ApplyRules");
   Text limited = text;
-  Check(ApplyRules(limited, ruleLists, limit) == withinLimit, "ApplyRules stops at the limit");
+  Check(ApplyRules(limited, set, limit) == withinLimit, "ApplyRules stops at the limit");
 }
 
 }  // namespace

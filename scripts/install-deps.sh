@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev                          # windows, clipboard, network for the advertisement
   libgtest-dev libbenchmark-dev         # tests and benchmarks
   libcli11-dev                          # the command lines of the tools
+  libuchardet-dev pkg-config            # recognising the encoding of imported text files
   clang-format git                      # the format check of the test script
   fonts-noto-cjk                        # Chinese glyphs on screen
   xvfb xauth imagemagick xdotool        # GUI tests and screenshots on a virtual display

@@ -12,7 +12,7 @@ scripts/check-format.sh
 # The core alone, without Qt, so the split between core and windows cannot rot.
 cmake -S . -B build-core -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DWORDLOOM_BUILD_GUI=OFF -DWORDLOOM_BUILD_TESTS=OFF >/dev/null
-cmake --build build-core --target wordloom_core
+cmake --build build-core --target wordloom_core wordloom_import
 
 # The benchmarks are compiled (not run) so they cannot rot.
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug \

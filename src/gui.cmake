@@ -8,6 +8,8 @@ add_library(wordloom_gui STATIC
   services/ui_grid.cpp services/ui_grid.h
   app/advertisement.cpp app/advertisement.h
   app/main_window.cpp app/main_window.h
+  app/prepared_document.cpp app/prepared_document.h
+  app/preview_window.cpp app/preview_window.h
   app/window_openers.cpp app/window_openers.h
   batch/batch_window.cpp batch/batch_window.h
   libraries/library_form.cpp libraries/library_form.h
@@ -24,7 +26,7 @@ add_library(wordloom_gui STATIC
   sentences/sentence_cell_editor.cpp sentences/sentence_cell_editor.h
   sentences/sentence_manager_window.cpp sentences/sentence_manager_window.h
 )
-target_link_libraries(wordloom_gui PUBLIC wordloom_core Qt6::Widgets Qt6::Network)
+target_link_libraries(wordloom_gui PUBLIC wordloom_core wordloom_import Qt6::Widgets Qt6::Network)
 
 add_executable(wordloom app/main.cpp)
 target_link_libraries(wordloom PRIVATE wordloom_gui)

@@ -6,10 +6,14 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QTextDocument>
+#include <QThread>
 
 #include <atomic>
 
 #include "app/advertisement.h"
+#include "app/prepared_document.h"
+#include "app/preview_window.h"
 #include "app/window_openers.h"
 #include "generator/article_generator.h"
 #include "services/random.h"
@@ -41,11 +45,9 @@ QPushButton* MainWindow::AddToolButton(ToolSlot slot, const char* designName,
 }
 
 MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
-  setObjectName(QStringLiteral("MainWindow"));
-  setWindowTitle(QStringLiteral("Wordloom V1.0"));
   // The designed area, and one column of tools to its right.
-  setFixedSize(689 + kToolColumnWidth, 485);
-  move(50, 50);
+  ui::DesignWindow(this, "MainWindow", QStringLiteral("Wordloom V1.0"),
+                   {689 + kToolColumnWidth, 485}, QPoint(50, 50));
 
   output_ = new QPlainTextEdit(this);
   output_->setObjectName(QStringLiteral("编辑框_生成的文章"));
@@ -92,6 +94,8 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
   QPushButton* copy =
       AddToolButton(ToolSlot::kCopyArticle, "按钮_复制文章", QStringLiteral("复制文章"));
   connect(copy, &QPushButton::clicked, this, &MainWindow::CopyArticle);
+  QPushButton* preview = AddToolButton(ToolSlot::kPreview, "按钮_预览", QStringLiteral("预览"));
+  connect(preview, &QPushButton::clicked, this, &MainWindow::PreviewArticle);
   QPushButton* batch = AddToolButton(ToolSlot::kBatch, "按钮_批量生成", QStringLiteral("批量生成"));
   connect(batch, &QPushButton::clicked, this, [this] { OpenBatchWindow(this); });
 
@@ -140,10 +144,12 @@ void MainWindow::GenerationWorker() {
   // The selection and the chosen name are read on the user-interface thread, where they live.
   int selected = 0;
   Text name;
+  QFont font;
   ui::RunOnUiThread([&] {
     if (!window) return;
     selected = templateList_->currentIndex();
     name = selectedTemplateName_;
+    font = output_->font();
   });
   if (selected <= 0) {
     ui::Warn(QStringLiteral("请选择文章模版"));
@@ -151,10 +157,17 @@ void MainWindow::GenerationWorker() {
     const std::optional<Text> article =
         generator.TryGenerate(ResourceStore::ReadFileAsText(ResourceStore::TemplatePath(name)));
     if (article) {
-      const QString shown = ui::Display(*article);
+      QTextDocument* document = PreparePlainDocument(ui::Display(*article), font);
+      QTextDocument* previous = nullptr;
+      QThread* worker = QThread::currentThread();
       ui::RunOnUiThread([&] {
-        if (window) output_->setPlainText(shown);
+        if (window) {
+          previous = SwapInDocument(output_, document, worker);
+        } else {
+          delete document;
+        }
       });
+      delete previous;
     } else {
       ui::Warn(QStringLiteral("文章超过了 %1 MB 的上限，已停止生成。请检查句子库和关键词库的"
                               "句子中是否含有后面的库的调用标签（层层展开会使文章成倍增长），"
@@ -171,6 +184,15 @@ void MainWindow::GenerationWorker() {
 void MainWindow::CopyArticle() {
   ui::CopyTextToClipboard(output_->toPlainText());
   ui::Inform(QStringLiteral("复制成功"));
+}
+
+void MainWindow::PreviewArticle() {
+  const QString article = output_->toPlainText();
+  if (article.isEmpty()) {
+    ui::Warn(QStringLiteral("还没有文章可以预览，请先生成文章。"));
+    return;
+  }
+  ui::OpenWindowModal(new ArticlePreviewWindow(article, this));
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

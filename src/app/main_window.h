@@ -39,6 +39,8 @@ class MainWindow : public QWidget {
   void StartGeneration();
   void GenerationWorker();
   void CopyArticle();
+  // Shows the article rendered as a web page, in a window of its own.
+  void PreviewArticle();
   QPushButton* AddToolButton(ToolSlot slot, const char* designName, const QString& caption);
 
   QPlainTextEdit* output_ = nullptr;

@@ -6,8 +6,11 @@
 #include "generator/distinct_draws.h"
 #include "generator/draw_cache.h"
 #include "generator/expanding_text.h"
+#include "generator/library_plan.h"
 #include "generator/line_draws.h"
+#include "generator/rule_application.h"
 #include "generator/synonym_rules.h"
+#include "generator/tag_marks.h"
 #include "services/random.h"
 #include "store/resource_store.h"
 
@@ -18,7 +21,8 @@ namespace {
 // them: a text of many tags must not hold every drawn line at once.
 class BatchedDraws {
  public:
-  BatchedDraws(const Text& folder, std::size_t total) : folder_(folder), total_(total) {}
+  BatchedDraws(std::shared_ptr<const FolderLines> folder, std::size_t total)
+      : folder_(std::move(folder)), total_(total) {}
 
   // The i-th draw; asked for in order, 0, 1, 2, ...
   std::string_view Line(std::size_t i) {
@@ -42,7 +46,7 @@ class BatchedDraws {
     made_ += n;
   }
 
-  const Text& folder_;
+  std::shared_ptr<const FolderLines> folder_;
   std::size_t total_;
   std::size_t made_ = 0;
   std::size_t batchStart_ = 0;
@@ -95,27 +99,44 @@ Text ArticleGenerator::ApplySynonyms(Text text) {
   return text;
 }
 
+std::shared_ptr<const FolderLines> ArticleGenerator::LibraryLines(
+    LibraryKind kind, const std::shared_ptr<const LibraryPlan>& plan, std::size_t i) {
+  KnownFolders& known = known_[kind == LibraryKind::kSentence ? 0 : 1];
+  if (known.plan != plan) {
+    known.plan = plan;
+    known.lines.assign(plan->Libraries().size(), nullptr);
+  }
+  std::shared_ptr<const FolderLines>& lines = known.lines[i];
+  if (!lines || !lines->Current())
+    lines = DrawCache::Instance().Folder(plan->Libraries()[i].folder);
+  return lines;
+}
+
 bool ArticleGenerator::ExpandSentences(Text& text) {
-  for (const LibraryRecord& library :
-       ResourceStore::ListLibrariesWithTags(LibraryKind::kSentence)) {
+  const std::shared_ptr<const LibraryPlan> plan = CurrentLibraryPlan(LibraryKind::kSentence);
+  TagMarks marks(*plan, text);
+  for (std::size_t i = 0; i < plan->Libraries().size(); ++i) {
+    if (!marks.MayOccur(i)) continue;
+    const PlannedLibrary& library = plan->Libraries()[i];
     const std::size_t n = CountOccurrences(text, library.tag, false);
     if (n == 0) continue;
     // Every counted occurrence costs a draw, also when letter case keeps it from being
     // replaced.
-    const Text folder = ResourceStore::LibraryFolder(LibraryKind::kSentence, library.name);
+    const std::shared_ptr<const FolderLines> lines = LibraryLines(LibraryKind::kSentence, plan, i);
     if (noRepeatedSentences_) {
       // Only the replacements made draw: a text counts as given once it is in the article.
-      DistinctRound round(CurrentDistinctTexts(folder));
+      DistinctRound round(CurrentDistinctTexts(library.folder, *lines));
       if (!ReplaceFirstRepeatedly(
-              text, library.tag, n, [&](std::size_t) { return round.Next(); }, kMaxArticleBytes)) {
+              text, library.tag, n, [&](std::size_t) { return round.Next(); }, kMaxArticleBytes,
+              marks.WatchFor(i))) {
         return false;
       }
       continue;
     }
-    BatchedDraws sentences(folder, n);
+    BatchedDraws sentences(lines, n);
     if (!ReplaceFirstRepeatedly(
-            text, library.tag, n, [&](std::size_t i) { return sentences.Line(i); },
-            kMaxArticleBytes)) {
+            text, library.tag, n, [&](std::size_t k) { return sentences.Line(k); },
+            kMaxArticleBytes, marks.WatchFor(i))) {
       return false;
     }
     sentences.Finish();
@@ -124,13 +145,18 @@ bool ArticleGenerator::ExpandSentences(Text& text) {
 }
 
 bool ArticleGenerator::ExpandKeywords(Text& text) {
-  for (const LibraryRecord& library : ResourceStore::ListLibrariesWithTags(LibraryKind::kKeyword)) {
+  const std::shared_ptr<const LibraryPlan> plan = CurrentLibraryPlan(LibraryKind::kKeyword);
+  TagMarks marks(*plan, text);
+  for (std::size_t i = 0; i < plan->Libraries().size(); ++i) {
     // Drawn also when the tag does not occur: the next library's draw depends on it.
-    const DrawnLines keyword =
-        DrawLines(ResourceStore::LibraryFolder(LibraryKind::kKeyword, library.name), 1);
+    const std::shared_ptr<const FolderLines> lines = LibraryLines(LibraryKind::kKeyword, plan, i);
+    const std::string_view keyword = DrawLine(*lines);
+    if (!marks.MayOccur(i)) continue;
+    const PlannedLibrary& library = plan->Libraries()[i];
     const std::size_t n = CountOccurrences(text, library.tag, false);
     if (!ReplaceFirstRepeatedly(
-            text, library.tag, n, [&](std::size_t) { return keyword.Line(0); }, kMaxArticleBytes)) {
+            text, library.tag, n, [&](std::size_t) { return keyword; }, kMaxArticleBytes,
+            marks.WatchFor(i))) {
       return false;
     }
   }
@@ -138,12 +164,7 @@ bool ArticleGenerator::ExpandKeywords(Text& text) {
 }
 
 bool ArticleGenerator::Synonyms(Text& text) {
-  std::shared_ptr<const TextArray> files =
-      DrawCache::Instance().Files(ResourceStore::SynonymFolder());
-  std::vector<const std::vector<SynonymRule>*> ruleLists;
-  for (const Text& file : *files)
-    ruleLists.push_back(&RulesOf(file, DrawCache::Instance().Lines(file)));
-  return ApplyRules(text, ruleLists, kMaxArticleBytes);
+  return ApplyRules(text, *CurrentSynonyms(), kMaxArticleBytes);
 }
 
 }  // namespace wordloom

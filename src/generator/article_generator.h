@@ -3,12 +3,18 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "services/text.h"
 
 namespace wordloom {
+
+class LibraryPlan;
+struct FolderLines;
+enum class LibraryKind;
 
 // No article grows beyond this. Libraries whose lines hold the tags of later libraries,
 // or rules that lengthen the text, can multiply an article without end; real articles
@@ -50,6 +56,16 @@ class ArticleGenerator {
   bool ExpandKeywords(Text& text);
   bool Synonyms(Text& text);
 
+  // The lines of the i-th library of the plan, kept from article to article while they are
+  // current, so that a draw does not look its folder up by name.
+  std::shared_ptr<const FolderLines> LibraryLines(LibraryKind kind,
+                                                  const std::shared_ptr<const LibraryPlan>& plan,
+                                                  std::size_t i);
+  struct KnownFolders {
+    std::shared_ptr<const LibraryPlan> plan;
+    std::vector<std::shared_ptr<const FolderLines>> lines;  // by library
+  };
+  KnownFolders known_[2];  // sentence libraries, keyword libraries
   bool noRepeatedSentences_ = false;
 };
 

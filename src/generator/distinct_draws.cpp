@@ -25,18 +25,11 @@ TextCache& Cache() {
   return *cache;
 }
 
-std::vector<std::shared_ptr<const LineIndex>> CurrentFiles(const Text& folder) {
-  std::vector<std::shared_ptr<const LineIndex>> files;
-  const std::shared_ptr<const TextArray> paths = DrawCache::Instance().Files(folder);
-  files.reserve(paths->size());
-  for (const Text& path : *paths) files.push_back(DrawCache::Instance().Lines(path));
-  return files;
-}
-
 }  // namespace
 
-std::shared_ptr<const DistinctTexts> CurrentDistinctTexts(const Text& folder) {
-  std::vector<std::shared_ptr<const LineIndex>> files = CurrentFiles(folder);
+std::shared_ptr<const DistinctTexts> CurrentDistinctTexts(const Text& folder,
+                                                          const FolderLines& lines) {
+  const std::vector<std::shared_ptr<const LineIndex>>& files = lines.files;
   TextCache& cache = Cache();
   {
     std::lock_guard lock(cache.mutex);
@@ -46,11 +39,11 @@ std::shared_ptr<const DistinctTexts> CurrentDistinctTexts(const Text& folder) {
   // Built outside the lock: two threads may both build the same version, and either result
   // is right.
   auto texts = std::make_shared<DistinctTexts>();
-  std::size_t lines = 0;
-  for (const auto& file : files) lines += file->Count();
+  std::size_t total = 0;
+  for (const auto& file : files) total += file->Count();
   std::unordered_set<std::string_view> seen;
-  seen.reserve(lines);
-  texts->texts_.reserve(lines);
+  seen.reserve(total);
+  texts->texts_.reserve(total);
   for (const auto& file : files) {
     for (std::size_t i = 0; i < file->Count(); ++i) {
       const std::string_view line = file->Line(i);
@@ -58,7 +51,7 @@ std::shared_ptr<const DistinctTexts> CurrentDistinctTexts(const Text& folder) {
     }
   }
   texts->texts_.shrink_to_fit();
-  texts->files_ = std::move(files);
+  texts->files_ = files;
   std::lock_guard lock(cache.mutex);
   auto& slot = cache.byFolder[folder];
   if (slot) cache.texts -= slot->Count();

@@ -24,15 +24,17 @@ class DistinctTexts {
   std::string_view Get(std::size_t i) const { return texts_[i]; }
 
  private:
-  friend std::shared_ptr<const DistinctTexts> CurrentDistinctTexts(const Text& folder);
+  friend std::shared_ptr<const DistinctTexts> CurrentDistinctTexts(const Text& folder,
+                                                                   const FolderLines& lines);
   std::vector<std::string_view> texts_;
   std::vector<std::shared_ptr<const LineIndex>> files_;  // the versions the texts come from
 };
 
-// The folder's distinct texts as the draw cache sees the folder now. Built once for each
+// The distinct texts of the folder's lines as the draw cache gave them. Built once for each
 // version of the folder's files and shared by every thread: an article only looks up
 // whether the files are still the ones the texts were built from.
-std::shared_ptr<const DistinctTexts> CurrentDistinctTexts(const Text& folder);
+std::shared_ptr<const DistinctTexts> CurrentDistinctTexts(const Text& folder,
+                                                          const FolderLines& lines);
 
 // One article's rounds over one library. Draws are a Fisher-Yates shuffle made one step at
 // a time: the unused texts are the first `unused_` slots of a virtual permutation, and only

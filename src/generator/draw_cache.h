@@ -28,6 +28,20 @@ struct LineIndex {
   }
 };
 
+// The lines of every "*.txt" file of a folder, in directory order, as a draw sees them; good
+// while Current() says so.
+struct FolderLines {
+  std::vector<std::shared_ptr<const LineIndex>> files;
+  std::uint64_t epoch = 0;
+  bool fixed = false;  // no folder at all: never changes
+  // Files and folders that no notification covers, and their identities when read.
+  std::vector<std::pair<Text, FileIdentity>> identities;
+
+  // True while nothing it came from has changed. Asks the file system only about what no
+  // notification covers.
+  bool Current() const;
+};
+
 class DrawCache {
  public:
   static DrawCache& Instance();
@@ -36,6 +50,10 @@ class DrawCache {
   std::shared_ptr<const TextArray> Files(const Text& folder);
   // The lines of the file read as text (up to its first NUL byte).
   std::shared_ptr<const LineIndex> Lines(const Text& path);
+
+  // The folder's files and their lines at once, for drawing many times from one library
+  // without looking each file up at every draw. An empty folder text has no files.
+  std::shared_ptr<const FolderLines> Folder(const Text& folder);
 
   // Forgets everything (benchmarks measure the first reads with it).
   void Clear();
@@ -49,14 +67,14 @@ class DrawCache {
     std::shared_ptr<const T> value;
   };
 
-  // The entry's value while nothing it came from has changed; null otherwise.
-  template <typename T>
-  std::shared_ptr<const T> Usable(const std::unordered_map<Text, Entry<T>>& entries,
-                                  const Text& path);
+  // The entry, read anew unless nothing it came from has changed.
+  Entry<TextArray> ListingEntry(const Text& folder);
+  Entry<LineIndex> LinesEntry(const Text& path);
 
   std::mutex mutex_;
   std::unordered_map<Text, Entry<TextArray>> listings_;
   std::unordered_map<Text, Entry<LineIndex>> files_;
+  std::unordered_map<Text, std::shared_ptr<const FolderLines>> folders_;
   std::size_t cachedBytes_ = 0;
 };
 

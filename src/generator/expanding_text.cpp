@@ -1,6 +1,8 @@
 #include "generator/expanding_text.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 
 namespace wordloom {
 namespace {
@@ -45,6 +47,16 @@ class ExpandingText {
     head_ = newHead;
   }
 
+  // Copies the bytes from `from` to `to` of the whole text.
+  void Copy(std::size_t from, std::size_t to, std::string& out) const {
+    out.clear();
+    if (from < settled_.size()) out.append(settled_, from, std::min(to, settled_.size()) - from);
+    if (to > settled_.size()) {
+      const std::size_t start = std::max(from, settled_.size()) - settled_.size();
+      out.append(buffer_, head_ + start, to - settled_.size() - start);
+    }
+  }
+
   // Makes the whole text the rest again.
   void Unsettle() {
     settled_.append(buffer_, head_);
@@ -85,8 +97,10 @@ std::size_t FindTag(std::string_view text, std::string_view tag, std::size_t fro
 
 std::optional<std::size_t> ReplaceFirstRepeatedly(
     Text& text, std::string_view tag, std::size_t count,
-    const std::function<std::string_view(std::size_t)>& replacement, std::size_t maxBytes) {
+    const std::function<std::string_view(std::size_t)>& replacement, std::size_t maxBytes,
+    const ReplacementWatch* watch) {
   if (count == 0) return 0;
+  std::string window;
   ExpandingText work(std::move(text));
   std::size_t from = 0;   // where the next search starts
   std::size_t known = 0;  // a character boundary at or before it
@@ -115,6 +129,11 @@ std::optional<std::size_t> ReplaceFirstRepeatedly(
       break;
     }
     work.Replace(at, tag.size(), inserted);
+    if (watch != nullptr) {
+      const std::size_t from = at > watch->reach ? at - watch->reach : 0;
+      work.Copy(from, std::min(work.Size(), at + inserted.size() + watch->reach), window);
+      watch->seen(window, at - from, inserted.size());
+    }
     from = at + 1 >= tag.size() ? at + 1 - tag.size() : 0;
   }
   text = std::move(work).Take();

@@ -20,14 +20,21 @@ class DrawnLines {
   std::size_t Count() const { return lines_.size(); }
 
  private:
-  friend DrawnLines DrawLines(const Text& folder, std::size_t count);
+  friend DrawnLines DrawLines(std::shared_ptr<const FolderLines> folder, std::size_t count);
   std::vector<std::string_view> lines_;
-  std::vector<std::shared_ptr<const LineIndex>> keep_;  // the files the views point into
+  std::shared_ptr<const FolderLines> keep_;  // what the views point into
 };
+
+// One draw: no random number at all when the folder has no file, none for the line when the
+// drawn file has none (an empty line then). The line lives as long as the folder's lines.
+std::string_view DrawLine(const FolderLines& folder);
 
 // Makes `count` draws from the folder. All draws are made first and the lines are fetched
 // afterwards, so that the memory reads of a large library overlap instead of waiting one
 // after another; the draws themselves are what one draw after another would give.
-DrawnLines DrawLines(const Text& folder, std::size_t count);
+DrawnLines DrawLines(std::shared_ptr<const FolderLines> folder, std::size_t count);
+inline DrawnLines DrawLines(const Text& folder, std::size_t count) {
+  return DrawLines(DrawCache::Instance().Folder(folder), count);
+}
 
 }  // namespace wordloom

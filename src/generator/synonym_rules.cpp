@@ -1,133 +1,89 @@
 #include "generator/synonym_rules.h"
 
-#include <algorithm>
-#include <array>
-#include <cstdint>
+#include <mutex>
+#include <string_view>
 #include <unordered_map>
 
+#include "store/resource_store.h"
+
 namespace wordloom {
-namespace {
 
-// The two-byte sequences that occur in a text. A find text with a pair that is not there
-// cannot occur, so most rules are passed over without a scan. After a replacement only
-// the pairs around the inserted text are added; pairs that went away stay marked, which
-// costs a useless scan now and then but never skips a rule that could match.
-class PairSet {
- public:
-  void Reset(std::string_view text) {
-    bits_.fill(0);
-    Add(text, 0, text.size());
-  }
-
-  // Marks the pairs that start in [from, to).
-  void Add(std::string_view text, std::size_t from, std::size_t to) {
-    to = std::min(to, text.size() > 0 ? text.size() - 1 : 0);
-    for (std::size_t i = from; i < to; ++i) {
-      const unsigned pair = Pair(text[i], text[i + 1]);
-      bits_[pair >> 6] |= std::uint64_t{1} << (pair & 63);
-    }
-  }
-
-  bool MayOccur(std::string_view find) const {
-    if (find.size() < 2) return true;  // one byte: not filtered
-    for (std::size_t i = 0; i + 1 < find.size(); ++i) {
-      const unsigned pair = Pair(find[i], find[i + 1]);
-      if ((bits_[pair >> 6] & (std::uint64_t{1} << (pair & 63))) == 0) return false;
-    }
-    return true;
-  }
-
- private:
-  static unsigned Pair(char a, char b) {
-    return static_cast<unsigned>(static_cast<unsigned char>(a)) << 8 |
-           static_cast<unsigned char>(b);
-  }
-  std::array<std::uint64_t, 1024> bits_{};
-};
-
-// Replaces every occurrence of the rule's find text as textscan::ReplaceAll does, and marks
-// the pairs the inserted text brought in. False, with the text unchanged, when the result
-// would be longer than `maxBytes`.
-bool ApplyRule(Text& text, const SynonymRule& rule, PairSet& pairs, Text& scratch,
-               std::size_t maxBytes) {
-  std::size_t p = textscan::Find(text, rule.find, 0, false);
-  if (p == textscan::kNotFound) return true;
-  const std::size_t growth =
-      rule.replacement.size() > rule.find.size() ? rule.replacement.size() - rule.find.size() : 0;
-  scratch.clear();
-  scratch.reserve(text.size() + rule.replacement.size());
-  // Where the replacements went, as long as marking their pairs one by one is cheaper than
-  // marking the whole new text.
-  constexpr std::size_t kMaxSites = 4096;
-  thread_local std::vector<std::size_t> sites;
-  sites.clear();
-  bool manySites = false;
-  std::size_t pos = 0;
-  std::size_t grown = text.size();
-  while (p != textscan::kNotFound) {
-    grown += growth;
-    if (grown > maxBytes) return false;
-    scratch.append(text, pos, p - pos);
-    if (sites.size() < kMaxSites) {
-      sites.push_back(scratch.size());
-    } else {
-      manySites = true;
-    }
-    scratch.append(rule.replacement);
-    pos = p + rule.find.size();
-    p = textscan::Find(text, rule.find, pos, false);
-  }
-  scratch.append(text, pos);
-  text.swap(scratch);
-  if (manySites) {
-    pairs.Add(text, 0, text.size());
-    return true;
-  }
-  for (std::size_t site : sites) {
-    // The pairs inside the replacement and the two across its ends.
-    pairs.Add(text, site > 0 ? site - 1 : 0, site + rule.replacement.size());
-  }
-  return true;
+bool WholeCharacters(std::string_view bytes) {
+  std::size_t i = 0;
+  while (i < bytes.size()) i += static_cast<unsigned char>(bytes[i]) >= 0x80 ? 2 : 1;
+  return i == bytes.size();
 }
 
-}  // namespace
+SynonymSet::SynonymSet(std::vector<SynonymRule> rules) : rules_(std::move(rules)) {
+  keepsCharacters_.reserve(rules_.size());
+  for (const SynonymRule& rule : rules_) {
+    keepsCharacters_.push_back(WholeCharacters(rule.find) && WholeCharacters(rule.replacement));
+  }
+  std::unordered_map<std::string_view, std::uint32_t> patternOf;
+  std::vector<std::string_view> patterns;
+  std::vector<std::uint32_t> patternOfRule;
+  patternOfRule.reserve(rules_.size());
+  for (const SynonymRule& rule : rules_) {
+    auto [it, added] =
+        patternOf.try_emplace(rule.find, static_cast<std::uint32_t>(patterns.size()));
+    if (added) patterns.push_back(rule.find);
+    patternOfRule.push_back(it->second);
+  }
+  finds_ = PatternTable(patterns);
+  // The rules grouped by pattern, each group in rule order.
+  ruleBegin_.assign(patterns.size() + 1, 0);
+  for (std::uint32_t pattern : patternOfRule) ++ruleBegin_[pattern + 1];
+  for (std::size_t p = 0; p < patterns.size(); ++p) ruleBegin_[p + 1] += ruleBegin_[p];
+  ruleIds_.resize(rules_.size());
+  std::vector<std::uint32_t> filled(ruleBegin_.begin(), ruleBegin_.end() - 1);
+  for (std::uint32_t rule = 0; rule < patternOfRule.size(); ++rule) {
+    ruleIds_[filled[patternOfRule[rule]]++] = rule;
+  }
+}
 
-const std::vector<SynonymRule>& RulesOf(const Text& path,
-                                        const std::shared_ptr<const LineIndex>& lines) {
-  struct Parsed {
-    std::shared_ptr<const LineIndex> source;  // kept, so a new version is never mistaken
-    std::vector<SynonymRule> rules;
+void AppendRules(const LineIndex& lines, std::vector<SynonymRule>& rules) {
+  for (std::size_t i = 0; i < lines.Count(); ++i) {
+    TextArray pieces = SplitText(lines.Line(i), "=>");
+    if (pieces.size() < 2 || pieces[0].empty()) continue;
+    rules.push_back({std::move(pieces[0]), std::move(pieces[1])});
+  }
+}
+
+std::shared_ptr<const SynonymSet> CurrentSynonyms() {
+  struct Built {
+    std::shared_ptr<const SynonymSet> rules;
+    Text path;                                  // of the folder
+    std::shared_ptr<const FolderLines> folder;  // the files it was cut from
   };
-  thread_local std::unordered_map<Text, Parsed> parsed;
-  Parsed& entry = parsed[path];
-  if (entry.source != lines) {
-    entry.rules.clear();
-    for (std::size_t i = 0; i < lines->Count(); ++i) {
-      TextArray pieces = SplitText(lines->Line(i), "=>");
-      // A line without a replacement (no "=>", nothing after it) is no rule at all, and an
-      // empty find text replaces nothing.
-      if (pieces.size() < 2 || pieces[0].empty()) continue;
-      entry.rules.push_back({std::move(pieces[0]), std::move(pieces[1])});
-    }
-    entry.source = lines;
+  static std::mutex mutex;
+  static Built* built = new Built;  // used by worker threads until the very end
+  const Text path = ResourceStore::SynonymFolder();
+  {
+    // While nothing changed, as between most articles, without looking the folder up.
+    std::lock_guard lock(mutex);
+    if (built->rules && built->path == path && built->folder->Current()) return built->rules;
   }
-  return entry.rules;
-}
 
-bool ApplyRules(Text& text, const std::vector<const std::vector<SynonymRule>*>& ruleLists,
-                std::size_t maxBytes) {
-  if (text.empty()) return true;
-  thread_local PairSet pairs;
-  thread_local Text scratch;
-  pairs.Reset(text);
-  for (const std::vector<SynonymRule>* rules : ruleLists) {
-    for (const SynonymRule& rule : *rules) {
-      if (pairs.MayOccur(rule.find) && !ApplyRule(text, rule, pairs, scratch, maxBytes)) {
-        return false;
-      }
+  std::shared_ptr<const FolderLines> folder = DrawCache::Instance().Folder(path);
+  std::lock_guard lock(mutex);
+  built->path = path;
+  if (built->rules && built->folder != folder) {
+    // Read again (after some change somewhere), the files may still hold the same rules.
+    const auto& before = built->folder->files;
+    bool same = before.size() == folder->files.size();
+    for (std::size_t i = 0; same && i < before.size(); ++i) {
+      same = before[i] == folder->files[i] || before[i]->content == folder->files[i]->content;
     }
+    if (!same) built->rules.reset();
+    built->folder = folder;
   }
-  return true;
+  if (!built->rules) {
+    std::vector<SynonymRule> rules;
+    for (const auto& lines : folder->files) AppendRules(*lines, rules);
+    built->rules = std::make_shared<const SynonymSet>(std::move(rules));
+    built->folder = std::move(folder);
+  }
+  return built->rules;
 }
 
 }  // namespace wordloom

@@ -27,7 +27,7 @@ constexpr int kTagColumn = 2;
 constexpr int kFolderColumn = 3;
 
 struct KindDesign {
-  QString objectName;
+  const char* objectName;
   QString caption;
   QString listName;
   std::array<int, 4> columnWidths;
@@ -44,7 +44,7 @@ struct KindDesign {
 
 const KindDesign& DesignOf(LibraryKind kind) {
   static const KindDesign sentence{
-      QStringLiteral("SentenceLibraryManagerWindow"),
+      "SentenceLibraryManagerWindow",
       QStringLiteral("管理句子库"),
       QStringLiteral("超级列表框_句子库列表"),
       {70, 100, 150, 150},
@@ -59,7 +59,7 @@ const KindDesign& DesignOf(LibraryKind kind) {
       false,
   };
   static const KindDesign keyword{
-      QStringLiteral("KeywordLibraryManagerWindow"),
+      "KeywordLibraryManagerWindow",
       QStringLiteral("管理关键词库"),
       QStringLiteral("超级列表框_关键词库列表"),
       {70, 100, 100, 200},
@@ -101,10 +101,7 @@ QTreeWidget* BuildList(QWidget* window, const KindDesign& design) {
 LibraryManagerWindow::LibraryManagerWindow(LibraryKind kind, QWidget* parent)
     : QDialog(parent), kind_(kind) {
   const KindDesign& design = DesignOf(kind);
-  setObjectName(design.objectName);
-  setWindowTitle(design.caption);
-  setFixedSize(490, 541);
-  move(50, 50);
+  ui::DesignWindow(this, design.objectName, design.caption, {490, 541}, QPoint(50, 50));
 
   form_ = libraries::BuildLibraryForm(this, kind, 412);
   list_ = BuildList(this, design);
@@ -133,15 +130,23 @@ bool LibraryManagerWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void LibraryManagerWindow::FillLibraryList() {
-  const TextArray names = ResourceStore::ListLibraries(kind_);
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    const Text& name = names[i];
-    auto* row = new QTreeWidgetItem(list_);
+  // One reading of the registry, and the rows handed to the list at once: thousands of
+  // libraries list without a pause.
+  const std::vector<LibraryRecord> libraries = ResourceStore::ListLibrariesWithTags(kind_);
+  QList<QTreeWidgetItem*> rows;
+  rows.reserve(static_cast<qsizetype>(libraries.size()));
+  for (std::size_t i = 0; i < libraries.size(); ++i) {
+    const LibraryRecord& library = libraries[i];
+    auto* row = new QTreeWidgetItem;
     row->setText(kNumberColumn, QString::number(i + 1));
-    row->setText(kNameColumn, ui::DisplayName(name));
-    row->setText(kTagColumn, ui::Display(ResourceStore::ReadTag(kind_, name)));
-    row->setText(kFolderColumn, ui::DisplayName(ResourceStore::LibraryFolder(kind_, name)));
+    row->setText(kNameColumn, ui::DisplayName(library.name));
+    row->setText(kTagColumn, ui::Display(library.tag));
+    row->setText(kFolderColumn, ui::DisplayName(ResourceStore::LibraryFolder(kind_, library.name)));
+    // The designed widths cut long tags and paths; the whole text shows on hovering.
+    for (int column : {kTagColumn, kFolderColumn}) row->setToolTip(column, row->text(column));
+    rows.append(row);
   }
+  list_->addTopLevelItems(rows);
 }
 
 void LibraryManagerWindow::RefreshLibraryList() {

@@ -16,7 +16,7 @@ using ui::Inform;
 using ui::Warn;
 
 struct KindTexts {
-  QString objectName;
+  const char* objectName;
   QString caption;
   QString exampleTag;
   QString emptyWarning;
@@ -27,7 +27,7 @@ struct KindTexts {
 
 const KindTexts& TextsOf(LibraryKind kind) {
   static const KindTexts sentence{
-      QStringLiteral("NewSentenceLibraryWindow"),
+      "NewSentenceLibraryWindow",
       QStringLiteral("新建句子库"),
       QStringLiteral("{<_XX句子_>}"),
       QStringLiteral("库名称，句子标签，不能为空。"),
@@ -36,7 +36,7 @@ const KindTexts& TextsOf(LibraryKind kind) {
       QStringLiteral("句子"),
   };
   static const KindTexts keyword{
-      QStringLiteral("NewKeywordLibraryWindow"),
+      "NewKeywordLibraryWindow",
       QStringLiteral("新建关键词库"),
       QStringLiteral("{<_XX关键词_>}"),
       QStringLiteral("库名称，关键词标签，不能为空。"),
@@ -57,10 +57,7 @@ QString FolderCreationFailure(LibraryKind kind, const Text& folder, const FileSt
 NewLibraryWindow::NewLibraryWindow(LibraryKind kind, QWidget* parent)
     : QDialog(parent), kind_(kind) {
   const KindTexts& texts = TextsOf(kind);
-  setObjectName(texts.objectName);
-  setWindowTitle(texts.caption);
-  setFixedSize(378, 187);
-  move(50, 50);
+  ui::DesignWindow(this, texts.objectName, texts.caption, {378, 187}, QPoint(50, 50));
 
   form_ = libraries::BuildLibraryForm(this, kind, 300);
   form_.tagBox->setText(texts.exampleTag);
@@ -81,9 +78,9 @@ void NewLibraryWindow::SaveNewLibrary() {
   // The whole registry is scanned: the tag may not repeat any library's tag, not even the
   // tag this very name holds now.
   bool exists = false;
-  for (const Text& registered : ResourceStore::ListLibraries(kind_)) {
-    if (registered == input->name) exists = true;
-    if (ResourceStore::ReadTag(kind_, registered) == input->tag) {
+  for (const LibraryRecord& registered : ResourceStore::ListLibrariesWithTags(kind_)) {
+    if (registered.name == input->name) exists = true;
+    if (registered.tag == input->tag) {
       Warn(QStringLiteral("标签名重复，请换个名字吧！"));
       return;
     }

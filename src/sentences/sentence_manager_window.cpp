@@ -23,10 +23,8 @@ constexpr int kSentenceColumn = 1;
 }  // namespace
 
 SentenceManagerWindow::SentenceManagerWindow(QWidget* parent) : QDialog(parent) {
-  setObjectName(QStringLiteral("SentenceManagerWindow"));
-  setWindowTitle(QStringLiteral("句子管理"));
-  setFixedSize(1089, 541);
-  move(50, 50);
+  ui::DesignWindow(this, "SentenceManagerWindow", QStringLiteral("句子管理"), {1089, 541},
+                   QPoint(50, 50));
 
   libraryCombo_ = ui::Place(new QComboBox(this), "组合框_句子库", {4, 21, 160, 20});
   connect(libraryCombo_, &QComboBox::activated, this, &SentenceManagerWindow::ShowLibraryFiles);

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -149,23 +150,18 @@ FileContent ReadFile(const Text& path) {
 
 ByteArray ReadFileBytes(const Text& path) { return ReadFile(path).bytes; }
 
-FileStatus WriteFileBytes(const Text& path, std::initializer_list<std::string_view> parts) {
-  if (path.empty()) return FileStatus::Failed(ENOENT);
-  std::string target = FsPath(path);
-  struct stat st {};
-  if (lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-    char resolved[PATH_MAX];
-    if (realpath(target.c_str(), resolved) == nullptr) return FileStatus::Failed(errno);
-    target = resolved;
-  }
-  const bool exists = stat(target.c_str(), &st) == 0;
-  if (exists && S_ISDIR(st.st_mode)) return FileStatus::Failed(EISDIR);
-  if (exists && !S_ISREG(st.st_mode)) return FileStatus::Failed(kNotRegularFile);
-  const mode_t mode = exists ? (st.st_mode & 07777) : 0666;
+namespace {
+
+// Writes the parts into a fresh temporary file beside `target` and moves it into place:
+// over whatever is there, or, with `replace` false, only where nothing is (EEXIST else).
+// `existing` is the target's status when it exists: its permissions and owner are kept.
+FileStatus WriteAndPlace(const std::string& target, const struct stat* existing,
+                         std::initializer_list<std::string_view> parts, bool replace) {
+  const mode_t mode = existing != nullptr ? (existing->st_mode & 07777) : 0666;
   const std::string folder = ParentOf(target);
 
   std::string tempName;
-  int fd = CreateTemporary(folder, exists ? 0600 : mode, tempName);
+  int fd = CreateTemporary(folder, existing != nullptr ? 0600 : mode, tempName);
   if (fd < 0) return FileStatus::Failed(errno);
   // Held until the file is closed, so the start-up sweep of another running copy of the
   // program sees the write is alive and leaves the file alone.
@@ -178,22 +174,60 @@ FileStatus WriteFileBytes(const Text& path, std::initializer_list<std::string_vi
   for (std::string_view part : parts) {
     if (error == 0) check(WriteAll(fd, part));
   }
-  if (error == 0 && exists) {
+  if (error == 0 && existing != nullptr) {
     check(fchmod(fd, mode) == 0);
-    if (fchown(fd, st.st_uid, st.st_gid) != 0) {
+    if (fchown(fd, existing->st_uid, existing->st_gid) != 0) {
       // Only the superuser may give the file back to its owner; others keep their own.
     }
   }
   if (error == 0 && fdatasync(fd) != 0 && errno != EINVAL) check(false);
   check(::close(fd) == 0);
-  if (error == 0) check(::rename(tempName.c_str(), target.c_str()) == 0);
-  BumpChangeEpoch();
-  if (error != 0) {
-    ::unlink(tempName.c_str());
-    return FileStatus::Failed(error);
+  if (error == 0 && replace) check(::rename(tempName.c_str(), target.c_str()) == 0);
+  bool linked = false;
+  if (error == 0 && !replace) {
+    // Only where nothing is, decided by the file system at the moment of the move. A file
+    // system without the flag still refuses a taken name through link().
+    if (::renameat2(AT_FDCWD, tempName.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0) {
+      if (errno == EINVAL || errno == ENOSYS || errno == ENOTSUP) {
+        linked = ::link(tempName.c_str(), target.c_str()) == 0;
+        check(linked);
+      } else {
+        check(false);
+      }
+    }
   }
+  BumpChangeEpoch();
+  // After a link the temporary name is a spare second name of the file.
+  if (error != 0 || linked) ::unlink(tempName.c_str());
+  if (error != 0) return FileStatus::Failed(error);
   SyncFolder(folder);
   return FileStatus::Done();
+}
+
+}  // namespace
+
+FileStatus WriteFileBytes(const Text& path, std::initializer_list<std::string_view> parts) {
+  if (path.empty()) return FileStatus::Failed(ENOENT);
+  std::string target = FsPath(path);
+  struct stat st {};
+  if (lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    char resolved[PATH_MAX];
+    if (realpath(target.c_str(), resolved) == nullptr) return FileStatus::Failed(errno);
+    target = resolved;
+  }
+  const bool exists = stat(target.c_str(), &st) == 0;
+  if (exists && S_ISDIR(st.st_mode)) return FileStatus::Failed(EISDIR);
+  if (exists && !S_ISREG(st.st_mode)) return FileStatus::Failed(kNotRegularFile);
+  return WriteAndPlace(target, exists ? &st : nullptr, parts, true);
+}
+
+FileStatus WriteNewFileBytes(const Text& path, std::string_view bytes) {
+  if (path.empty()) return FileStatus::Failed(ENOENT);
+  const std::string target = FsPath(path);
+  // A link counts as taken, also one that points nowhere: writing would create its target.
+  struct stat st {};
+  if (lstat(target.c_str(), &st) == 0) return FileStatus::Failed(EEXIST);
+  return WriteAndPlace(target, nullptr, {bytes}, false);
 }
 
 bool PathExists(const Text& path) {

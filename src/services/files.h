@@ -61,6 +61,11 @@ inline FileStatus WriteFileBytes(const Text& path, std::string_view bytes) {
   return WriteFileBytes(path, {bytes});
 }
 
+// Writes a new file, as WriteFileBytes does, but never over anything: EEXIST when the path
+// is taken (a file, a folder or a link, also one that points nowhere), also when something
+// appears there while the file is being written.
+FileStatus WriteNewFileBytes(const Text& path, std::string_view bytes);
+
 bool PathExists(const Text& path);
 bool IsDirectory(const Text& path);
 bool IsSymbolicLink(const Text& path);

@@ -43,9 +43,13 @@ int ShowBox(const Message& message) {
   box.setWindowTitle(message.title);
   box.setText(message.text);
   box.setIcon(message.flags == kWarning ? QMessageBox::Warning : QMessageBox::NoIcon);
-  QPushButton* ok = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+  const bool three = message.flags == kYesNoCancel;
+  QPushButton* ok = box.addButton(three ? QStringLiteral("保存") : QStringLiteral("确定"),
+                                  QMessageBox::AcceptRole);
+  QPushButton* no =
+      three ? box.addButton(QStringLiteral("不保存"), QMessageBox::DestructiveRole) : nullptr;
   QPushButton* cancel = nullptr;
-  if (message.flags == kOkCancel) {
+  if (message.flags == kOkCancel || three) {
     cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
     box.setEscapeButton(cancel);
   } else {
@@ -54,7 +58,8 @@ int ShowBox(const Message& message) {
   box.setDefaultButton(ok);
   box.exec();
   // Closing the box counts as Cancel where there is one, else as OK.
-  return box.clickedButton() == ok || cancel == nullptr ? kAnswerOk : kAnswerCancel;
+  if (box.clickedButton() == ok || cancel == nullptr) return kAnswerOk;
+  return no != nullptr && box.clickedButton() == no ? kAnswerNo : kAnswerCancel;
 }
 
 }  // namespace
@@ -80,6 +85,17 @@ void Inform(const QString& text) { ShowMessage(text, kOk, QStringLiteral("提示
 
 bool Ask(const QString& question) {
   return ShowMessage(question, kOkCancel, QStringLiteral("警告")) == kAnswerOk;
+}
+
+UnsavedChoice AskAboutUnsavedChanges(const QString& question) {
+  switch (ShowMessage(question, kYesNoCancel, QStringLiteral("警告"))) {
+    case kAnswerOk:
+      return UnsavedChoice::kSave;
+    case kAnswerNo:
+      return UnsavedChoice::kDiscard;
+    default:
+      return UnsavedChoice::kGoBack;
+  }
 }
 
 QString FileErrorReason(int error) {

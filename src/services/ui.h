@@ -18,11 +18,13 @@ class QWidget;
 namespace wordloom::ui {
 
 // ShowMessage flags and the button codes it returns.
-inline constexpr int kOk = 0;        // flag: an OK button
-inline constexpr int kOkCancel = 1;  // flag: OK and Cancel
-inline constexpr int kWarning = 48;  // flag: OK with an exclamation icon
-inline constexpr int kAnswerOk = 0;
-inline constexpr int kAnswerCancel = 1;
+inline constexpr int kOk = 0;            // flag: an OK button
+inline constexpr int kOkCancel = 1;      // flag: OK and Cancel
+inline constexpr int kWarning = 48;      // flag: OK with an exclamation icon
+inline constexpr int kYesNoCancel = 3;   // flag: 保存, 不保存 and 取消 (unsaved changes)
+inline constexpr int kAnswerOk = 0;      // also 保存 of kYesNoCancel
+inline constexpr int kAnswerCancel = 1;  // also 取消 of kYesNoCancel, and closing any box
+inline constexpr int kAnswerNo = 2;      // 不保存 of kYesNoCancel
 
 // Shows a modal message box and returns the button code. Safe from any thread: the box is
 // shown on the user-interface thread and a worker waits for the answer.
@@ -32,6 +34,11 @@ int ShowMessage(const QString& text, int flags, const QString& title);
 void Warn(const QString& text);     // OK with a warning icon, title "警告"
 void Inform(const QString& text);   // OK, title "提示"
 bool Ask(const QString& question);  // OK and Cancel, title "警告"; true for OK
+
+// What to do with unsaved changes: the question has 保存, 不保存 and 取消 (title "警告");
+// closing the box goes back, so nothing is lost by a stray Escape.
+enum class UnsavedChoice { kSave, kDiscard, kGoBack };
+UnsavedChoice AskAboutUnsavedChanges(const QString& question);
 
 // Why a file operation failed, in the user's words (the system's reason for an errno value).
 QString FileErrorReason(int error);

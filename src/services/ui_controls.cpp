@@ -20,6 +20,14 @@ void FitCaption(QWidget* control, const QString& caption, int room) {
 
 }  // namespace
 
+void DesignWindow(QWidget* window, const char* designName, const QString& title, QSize size,
+                  std::optional<QPoint> position) {
+  window->setObjectName(QString::fromUtf8(designName));
+  window->setWindowTitle(title);
+  window->setFixedSize(size);
+  if (position) window->move(*position);
+}
+
 QPushButton* MakeButton(QWidget* parent, const char* designName, const QString& caption,
                         const QRect& place) {
   auto* button = Place(new QPushButton(caption, parent), designName, place);

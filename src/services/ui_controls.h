@@ -3,8 +3,12 @@
 // window, so the conventions (no auto-default buttons, captions that fit) hold everywhere.
 #pragma once
 
+#include <QPoint>
 #include <QRect>
+#include <QSize>
 #include <QString>
+
+#include <optional>
 
 class QLabel;
 class QListWidget;
@@ -12,6 +16,11 @@ class QPushButton;
 class QWidget;
 
 namespace wordloom::ui {
+
+// Gives a window its design: its name, title and fixed client size, and the place where it
+// opens when the design fixes one (otherwise the window system centres it over its parent).
+void DesignWindow(QWidget* window, const char* designName, const QString& title, QSize size,
+                  std::optional<QPoint> position = std::nullopt);
 
 // Names and places a control made by the caller; returns it.
 template <typename Control>

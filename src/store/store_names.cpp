@@ -28,6 +28,7 @@ WORDLOOM_FIXED_TEXT(BatchFolderKey, "输出文件夹")
 WORDLOOM_FIXED_TEXT(BatchNamesKey, "文件名")
 WORDLOOM_FIXED_TEXT(BatchEncodingKey, "编码")
 WORDLOOM_FIXED_TEXT(BatchNoRepeatKey, "不重复句子")
+WORDLOOM_FIXED_TEXT(ImportedFile, "导入.txt")
 
 #undef WORDLOOM_FIXED_TEXT
 

@@ -16,6 +16,7 @@ const Text& SynonymFolder();         // 同义词库
 const Text& TextFilePattern();       // *.txt
 const Text& Separator();             // /
 const Text& LockFile();              // .wordloom.lock (never "*.txt", never swept)
+const Text& ImportedFile();          // 导入.txt (an import whose source name cannot serve)
 
 // The program's own settings, beside the store and never read by the generator.
 const Text& SettingsFile();      // wordloom.ini

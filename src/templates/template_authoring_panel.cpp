@@ -20,14 +20,15 @@ QListWidget* MakeList(QWidget* parent, const char* designName, const QRect& plac
   return list;
 }
 
+// One reading of the registry for the whole list, however many libraries it holds.
 void FillTagList(QListWidget* list, LibraryKind kind) {
-  const TextArray libraries = ResourceStore::ListLibraries(kind);
+  const std::vector<LibraryRecord> libraries = ResourceStore::ListLibrariesWithTags(kind);
   for (std::size_t i = 0; i < libraries.size(); ++i) {
     const int position = static_cast<int>(i) + 1;
-    const Text tag = ResourceStore::ReadTag(kind, libraries[i]);
-    ui::InsertItem(list, position - 1,
-                   ui::DisplayName(libraries[i]) + QStringLiteral("：") + ui::Display(tag),
-                   position);
+    ui::InsertItem(
+        list, position - 1,
+        ui::DisplayName(libraries[i].name) + QStringLiteral("：") + ui::Display(libraries[i].tag),
+        position);
   }
 }
 
@@ -93,9 +94,9 @@ void TemplateAuthoringPanel::InsertCallTag(LibraryKind kind) {
   const int position = ui::ItemNumber(list, row);
   // The item fixes only the section's position; the tag is read now. A position that no
   // longer names a section (a library removed meanwhile) inserts nothing.
-  const TextArray libraries = ResourceStore::ListLibraries(kind);
+  const std::vector<LibraryRecord> libraries = ResourceStore::ListLibrariesWithTags(kind);
   if (position < 1 || static_cast<std::size_t>(position) > libraries.size()) return;
-  const Text tag = ResourceStore::ReadTag(kind, libraries[static_cast<std::size_t>(position) - 1]);
+  const Text& tag = libraries[static_cast<std::size_t>(position) - 1].tag;
   // An empty tag inserts nothing, and so must not wipe out the user's selection either.
   if (!tag.empty()) InsertSnippet(tag);
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
 
 class QLineEdit;
 
@@ -19,11 +20,17 @@ class TemplateEditorWindow : public QDialog {
   // A template file was written: lists of templates are out of date.
   void TemplatesChanged();
 
+ public slots:
+  // Closing (the close button, Escape) with unsaved text asks first: save, discard or go
+  // back.
+  void reject() override;
+
  private:
-  void SaveNewTemplate();
+  bool SaveNewTemplate();  // true when the template was written
 
   TemplateAuthoringPanel* panel_ = nullptr;
   QLineEdit* nameBox_ = nullptr;
+  QString savedText_;  // the template box's text as last saved; empty until then
 };
 
 }  // namespace wordloom

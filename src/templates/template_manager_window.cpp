@@ -42,9 +42,7 @@ Text Without(const Text& text, const Text& part) {
 }  // namespace
 
 TemplateManagerWindow::TemplateManagerWindow(QWidget* parent) : QDialog(parent) {
-  setObjectName(QStringLiteral("TemplateManagerWindow"));
-  setWindowTitle(QStringLiteral("管理文章模版"));
-  setFixedSize(861, 505);
+  ui::DesignWindow(this, "TemplateManagerWindow", QStringLiteral("管理文章模版"), {861, 505});
   templateList_ = new QListWidget(this);
   templateList_->setObjectName(QStringLiteral("列表框_模版列表"));
   templateList_->setGeometry(3, 6, 172, 418);
@@ -62,7 +60,7 @@ TemplateManagerWindow::TemplateManagerWindow(QWidget* parent) : QDialog(parent) 
   connect(templateList_, &QListWidget::itemDoubleClicked, this,
           &TemplateManagerWindow::LoadTemplate);
   connect(remove, &QPushButton::clicked, this, &TemplateManagerWindow::DeleteSelectedTemplate);
-  connect(save, &QPushButton::clicked, this, &TemplateManagerWindow::SaveLoadedTemplate);
+  connect(save, &QPushButton::clicked, this, [this] { SaveLoadedTemplate(); });
   ListTemplates();
   panel_->FillTagLists();
   // Typing starts in the template box; a list that took the focus would look selected.
@@ -87,9 +85,31 @@ Text TemplateManagerWindow::PathOfItem(int row) const {
   return templatePaths_[static_cast<std::size_t>(number) - 1];
 }
 
+void TemplateManagerWindow::reject() {
+  if (SettleUnsavedEdits()) QDialog::reject();
+}
+
+bool TemplateManagerWindow::SettleUnsavedEdits() {
+  if (panel_->Box()->toPlainText() == savedText_) return true;
+  const QString question =
+      currentTemplatePath_.empty()
+          ? QStringLiteral("模版框中的内容还没有保存，是否保存？")
+          : QStringLiteral("模版“%1”已修改，是否保存修改？").arg(nameBox_->text());
+  switch (ui::AskAboutUnsavedChanges(question)) {
+    case ui::UnsavedChoice::kSave:
+      return SaveLoadedTemplate();  // a failed save has told the user why; the edits stay
+    case ui::UnsavedChoice::kDiscard:
+      return true;
+    case ui::UnsavedChoice::kGoBack:
+      return false;
+  }
+  return false;
+}
+
 void TemplateManagerWindow::LoadTemplate() {
   const Text path = PathOfItem(ui::SelectedRow(templateList_));
   if (path.empty()) return;
+  if (!SettleUnsavedEdits()) return;
   FileContent file = ReadFile(path);
   if (!file.status) {
     WarnTemplateNotRead(path, file.status);
@@ -98,23 +118,25 @@ void TemplateManagerWindow::LoadTemplate() {
   currentTemplatePath_ = path;
   loadedBytes_ = std::move(file.bytes);
   panel_->ShowFile(*loadedBytes_);
+  savedText_ = panel_->Box()->toPlainText();
   nameBox_->setText(ui::DisplayName(Without(Without(path, TemplatePrefix()), ".txt")));
 }
 
-void TemplateManagerWindow::SaveLoadedTemplate() {
+bool TemplateManagerWindow::SaveLoadedTemplate() {
   if (panel_->IsEmpty()) {
     ui::Warn(QStringLiteral("模版不能为空。"));
     ui::FocusControl(panel_->Box());
-    return;
+    return false;
   }
   // The name box only shows the loaded name: the file written is the one that was loaded.
   if (nameBox_->text().isEmpty() || currentTemplatePath_.empty()) {
     ui::Warn(QStringLiteral("请<双击>选中需要编辑的模版！"));
     templateList_->setCurrentRow(0);
-    return;
+    return false;
   }
+  const QString shown = panel_->Box()->toPlainText();
   const std::optional<ByteArray> content = panel_->ContentToSave();
-  if (!content) return;
+  if (!content) return false;
   const FileStatus written = ResourceStore::UnderStoreLock([&] {
     const FileContent now = ReadFile(currentTemplatePath_);
     if (!now.status && !now.status.missing()) return now.status;
@@ -126,14 +148,16 @@ void TemplateManagerWindow::SaveLoadedTemplate() {
     ui::Warn(QStringLiteral("模版文件“%1”在载入之后已在别处被修改或删除，为了不覆盖别处的修改，"
                             "本次没有保存。请重新双击载入该模版后再修改。")
                  .arg(ui::DisplayName(currentTemplatePath_)));
-    return;
+    return false;
   }
   if (!written) {
     WarnTemplateNotWritten(currentTemplatePath_, written);
-    return;
+    return false;
   }
   loadedBytes_ = *content;
+  savedText_ = shown;
   ui::Inform(QStringLiteral("保存成功！"));
+  return true;
 }
 
 void TemplateManagerWindow::DeleteSelectedTemplate() {

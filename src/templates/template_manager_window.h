@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
 
 #include <optional>
 
@@ -31,10 +32,18 @@ class TemplateManagerWindow : public QDialog {
   // A template file was deleted: lists of templates are out of date.
   void TemplatesChanged();
 
+ public slots:
+  // Closing (the close button, Escape) with unsaved edits asks first: save, discard or go
+  // back.
+  void reject() override;
+
  private:
   void ListTemplates();
+  // Loading another template over unsaved edits asks first, as closing does.
   void LoadTemplate();
-  void SaveLoadedTemplate();
+  bool SaveLoadedTemplate();  // true when the template was written
+  // Asks about unsaved edits; true when the caller may go on (saved or discarded).
+  bool SettleUnsavedEdits();
   void DeleteSelectedTemplate();
   // The path of the list item at `row`, or empty when its number names no listed file.
   Text PathOfItem(int row) const;
@@ -48,6 +57,7 @@ class TemplateManagerWindow : public QDialog {
   // finds out whether another program changed the file since, and then refuses to
   // overwrite it.
   std::optional<ByteArray> loadedBytes_;
+  QString savedText_;  // the template box's text as last loaded or saved
 };
 
 }  // namespace wordloom

@@ -164,14 +164,22 @@ TEST_F(GenerateToolTest, ProgressShowsOnATerminalForLongBatchesAndIsWipedAtTheEn
   std::smatch m;
   ASSERT_TRUE(std::regex_search(probe.err, m, std::regex(R"(in (\d+\.\d+) s)"))) << probe.err;
   const double perArticle = std::max(std::stod(m[1]) / 4, 1e-4);
-  const int count = std::max(3, static_cast<int>(2.5 / perArticle));
+  int count = std::max(3, static_cast<int>(2.5 / perArticle));
 
+  // The first articles read the store and the later ones do not, and a busy machine makes
+  // any one figure uncertain: a batch that ends too soon is run again twice as long.
   ToolRunOptions terminal;
   terminal.stderrOnTerminal = true;
-  const ToolRun run = Generate(
-      {"--count", std::to_string(count), "--stats", "--out", root + "/长", "长.txt"}, terminal);
-  ASSERT_EQ(run.status, 0) << run.err;
-  ASSERT_TRUE(std::regex_search(run.err, m, std::regex(R"(in (\d+\.\d+) s)"))) << run.err;
+  ToolRun run;
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    fs::remove_all(root + "/长");
+    run = Generate({"--count", std::to_string(count), "--stats", "--out", root + "/长", "长.txt"},
+                   terminal);
+    ASSERT_EQ(run.status, 0) << run.err;
+    ASSERT_TRUE(std::regex_search(run.err, m, std::regex(R"(in (\d+\.\d+) s)"))) << run.err;
+    if (std::stod(m[1]) > 1.2) break;
+    count *= 2;
+  }
   ASSERT_GT(std::stod(m[1]), 1.2) << "the batch was too quick to show progress";
   const std::string total = "/" + std::to_string(count);
   EXPECT_TRUE(std::regex_search(run.err, std::regex("^\\r\\d+" + total))) << run.err;

@@ -102,5 +102,74 @@ TEST(MakeStore, IsReproducibleAndNeverWritesOverAStore) {
   EXPECT_FALSE(scratch.Exists("d"));
 }
 
+// Many small libraries: every one registered with its own tag and holding its lines, the
+// template calling ten of each kind from across the registry; and more rules than the
+// sentences have words, the ones that find those words first.
+TEST(MakeStore, WritesManyLibrariesAndManyRules) {
+  TempStore scratch;
+  const std::string dest = TextToFileSystem(scratch.Root()) + "/many";
+  const ToolRun made =
+      RunTool(WORDLOOM_MAKE_STORE_TOOL, {dest, "--libraries", "25", "--synonyms", "4000"});
+  ASSERT_EQ(made.status, 0) << made.err;
+  EXPECT_FALSE(fs::exists(dest + "/句子库/基准句子"));
+
+  const std::string templateText = Contents(dest + "/模版/基准模版.txt");
+  std::string sentences;
+  std::set<std::string> calledSentences, calledKeywords;
+  for (const bool sentenceKind : {true, false}) {
+    const std::string registry = Contents(dest + (sentenceKind ? "/juzi.ini" : "/keyword.ini"));
+    for (int i = 1; i <= 25; ++i) {
+      char number[8];
+      std::snprintf(number, sizeof number, "%04d", i);
+      const std::string name = (sentenceKind ? "句子" : "关键词") + std::string(number);
+      const Text tag = G("{<_" + name + "_>}");
+      EXPECT_NE(registry.find(G("[" + name + "]\r\n标签=") + tag + "\r\n"), std::string::npos)
+          << name;
+      const std::string file = dest + (sentenceKind ? "/句子库/" : "/关键词库/") + name +
+                               (sentenceKind ? "/句子.txt" : "/关键词.txt");
+      const TextArray lines = ResourceStore::SplitLines(Contents(file));
+      EXPECT_EQ(lines.size(), sentenceKind ? 50u : 20u) << file;
+      for (const Text& line : lines) ASSERT_TRUE(AllGbk(line)) << line;
+      if (sentenceKind) sentences += Contents(file);
+      if (textscan::Count(templateText, tag, false) > 0) {
+        (sentenceKind ? calledSentences : calledKeywords).insert(name);
+      }
+    }
+  }
+  EXPECT_EQ(calledSentences.size(), 10u);
+  EXPECT_EQ(calledKeywords.size(), 10u);
+  // Spread: libraries before the first called one and after the last are left out.
+  EXPECT_EQ(calledSentences.count(G("句子0001")), 0u);
+  EXPECT_EQ(calledSentences.count(G("句子0025")), 0u);
+  EXPECT_EQ(textscan::Count(templateText, G("{<_句子"), false), 50u);
+  EXPECT_EQ(textscan::Count(templateText, G("{<_关键词"), false), 20u);
+
+  const TextArray rules = ResourceStore::SplitLines(Contents(dest + "/同义词库/基准替换.txt"));
+  ASSERT_EQ(rules.size(), 4000u);
+  std::set<Text> finds;
+  std::size_t occurring = 0;
+  for (std::size_t r = 0; r < rules.size(); ++r) {
+    const TextArray pieces = SplitText(rules[r], "=>");
+    ASSERT_EQ(pieces.size(), 2u) << rules[r];
+    ASSERT_TRUE(pieces[0].size() == 4 || pieces[0].size() == 6) << pieces[0];
+    ASSERT_TRUE(AllGbk(pieces[0]) && AllGbk(pieces[1])) << rules[r];
+    finds.insert(pieces[0]);
+    if (FindText(sentences, pieces[0]) != -1) ++occurring;
+    // The first ones are the words the sentences are made of.
+    if (r < 100) {
+      EXPECT_NE(FindText(sentences, pieces[0]), -1) << "never occurs: " << pieces[0];
+    }
+  }
+  EXPECT_EQ(finds.size(), 4000u);
+  // At most the 3,000 words of the sentences, and whatever the others meet by chance.
+  EXPECT_LT(occurring, 3200u);
+
+  const ToolRun generated =
+      RunTool(WORDLOOM_GENERATE_TOOL, {"--dir", dest, "--seed", "2", "基准模版.txt"});
+  ASSERT_EQ(generated.status, 0) << generated.err;
+  EXPECT_EQ(generated.out.find(G("{<_")), std::string::npos);
+  EXPECT_GT(generated.out.size(), 3000u);
+}
+
 }  // namespace
 }  // namespace wordloom

@@ -6,7 +6,9 @@
 #include <fstream>
 #include <set>
 
+#include "generator/change_monitor.h"
 #include "generator/draw_cache.h"
+#include "services/change_epoch.h"
 #include "services/files.h"
 #include "services/random.h"
 #include "support/temp_store.h"
@@ -181,6 +183,99 @@ TEST_F(GeneratorTest, ADrawSeesTheDiskAsItIsAtThatMoment) {
   std::filesystem::remove_all(store.FsPath("句子库/lib"));
   store.WriteFile("句子库/lib/c.txt", "fifth");
   EXPECT_EQ(generator.PickRandomLine(folder), "fifth");
+}
+
+// A store kept in a busy folder (the temporary folder, a home folder) must not be read again
+// whenever something beside it changes; the folder itself moved away or replaced is seen.
+TEST_F(GeneratorTest, OnlyChangesOfTheWatchedFoldersThemselvesCount) {
+  store.RegisterLibrary(kSentence, "lib", "{S}");
+  store.RegisterLibrary(kSentence, "other", "{O}");
+  store.WriteLibraryFile(kSentence, "lib", "a.txt", {"first"});
+  const Text folder = ResourceStore::LibraryFolder(kSentence, "lib");
+  EXPECT_EQ(generator.PickRandomLine(folder), "first");
+
+  const std::uint64_t before = CurrentChangeEpoch();
+  store.WriteFile("句子库/beside.txt", "x");
+  store.WriteFile("句子库/other/b.txt", "y");
+  std::filesystem::remove(store.FsPath("句子库/beside.txt"));
+  std::filesystem::remove(store.FsPath("句子库/other/b.txt"));
+  ChangeMonitor::Instance().Drain();
+  EXPECT_EQ(CurrentChangeEpoch(), before);
+  EXPECT_EQ(generator.PickRandomLine(folder), "first");
+
+  // Swapped for another folder by renames: the old folder's own watch sees it moved.
+  store.WriteLibraryFile(kSentence, "other", "a.txt", {"second"});
+  std::filesystem::rename(store.FsPath("句子库/lib"), store.FsPath("句子库/old"));
+  std::filesystem::rename(store.FsPath("句子库/other"), store.FsPath("句子库/lib"));
+  EXPECT_EQ(generator.PickRandomLine(folder), "second");
+  // Watched now is the folder that took the name, not the one that went away.
+  store.WriteLibraryFile(kSentence, "lib", "a.txt", {"third"});
+  EXPECT_EQ(generator.PickRandomLine(folder), "third");
+  // Made anew where it stood: only the parent's watch is left to see it.
+  std::filesystem::remove_all(store.FsPath("句子库/lib"));
+  std::filesystem::rename(store.FsPath("句子库/old"), store.FsPath("句子库/lib"));
+  EXPECT_EQ(generator.PickRandomLine(folder), "first");
+}
+
+// What the passes keep between articles (the registries, the rules and what is built over
+// them, the libraries' lines) is never older than the disk at the next article.
+TEST_F(GeneratorTest, TheNextArticleSeesEveryChangeOnDisk) {
+  // Enough libraries that the tags are found by one scan over all of them.
+  for (const char* name : {"a", "b", "c", "d", "e", "f"}) {
+    store.RegisterLibrary(kSentence, name, std::string("{") + name + "}");
+    store.WriteLibraryFile(kSentence, name, "x.txt", {std::string(name) + "1"});
+  }
+  store.WriteFile("同义词库/r.txt", "a1=>A1\r\n");
+  EXPECT_EQ(Generate("{a}{f}"), "A1f1");
+
+  // A rule rewritten in place by another program, same size.
+  {
+    std::ofstream out(store.FsPath("同义词库/r.txt"), std::ios::binary | std::ios::in);
+    out << "f1=>F1";
+  }
+  EXPECT_EQ(Generate("{a}{f}"), "a1F1");
+  // A line rewritten in place.
+  {
+    std::ofstream out(store.FsPath("句子库/f/x.txt"), std::ios::binary | std::ios::in);
+    out << "f2";
+  }
+  EXPECT_EQ(Generate("{a}{f}"), "a1f2");
+  // A registry entry changed by this program, then by another one in place.
+  ASSERT_TRUE(ResourceStore::WriteTag(kSentence, "f", "{g}"));
+  EXPECT_EQ(Generate("{a}{f}{g}"), "a1{f}f2");
+  const std::string registry = store.ReadFile("juzi.ini");
+  std::string edited = registry;
+  edited.replace(edited.find("{g}"), 3, "{h}");
+  {
+    std::ofstream out(store.FsPath("juzi.ini"), std::ios::binary | std::ios::in);
+    out << edited;
+  }
+  EXPECT_EQ(Generate("{a}{g}{h}"), "a1{g}f2");
+  // A rule file removed.
+  std::filesystem::remove(store.FsPath("同义词库/r.txt"));
+  EXPECT_EQ(Generate("{a}{h}"), "a1f2");
+}
+
+// Each pass stops where the text would pass the size limit, and the article is refused.
+TEST_F(GeneratorTest, NoPassMakesAnArticleBeyondTheSizeLimit) {
+  const std::string big(kMaxArticleBytes / 4 + 1, 'x');
+  store.RegisterLibrary(kSentence, "big", "{S}");
+  store.WriteFile("句子库/big/a.txt", big + "\r\n");
+  SeedRandom(1);
+  EXPECT_TRUE(generator.TryGenerate("{S}{S}{S}").has_value());
+  EXPECT_FALSE(generator.TryGenerate("{S}{S}{S}{S}").has_value());
+  EXPECT_EQ(generator.Generate("{S}{S}{S}{S}"), "");
+
+  std::filesystem::remove_all(store.FsPath("句子库"));
+  store.RegisterLibrary(kKeyword, "big", "{K}");
+  store.WriteFile("关键词库/big/a.txt", big + "\r\n");
+  EXPECT_TRUE(generator.TryGenerate("{K}{K}{K}").has_value());
+  EXPECT_FALSE(generator.TryGenerate("{K}{K}{K}{K}").has_value());
+
+  // A rule that lengthens the text: the growth of all its replacements together counts.
+  store.WriteFile("同义词库/r.txt", "q=>" + std::string(1 << 20, 'y') + "\r\n");
+  EXPECT_TRUE(generator.TryGenerate(std::string(64, 'q')).has_value());  // 64 MiB exactly
+  EXPECT_FALSE(generator.TryGenerate(std::string(65, 'q')).has_value());
 }
 
 TEST_F(GeneratorTest, LinesFollowTheLineRuleAndStopAtANul) {

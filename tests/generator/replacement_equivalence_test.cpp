@@ -3,8 +3,10 @@
 // lead bytes that pair with them, a lone lead byte, and the "=>" of synonym lines.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <random>
+#include <vector>
 
 #include "generator/article_generator.h"
 #include "services/random.h"
@@ -112,25 +114,117 @@ TEST(ReplacementEquivalence, SentencePassMatchesTheFirstOccurrenceRule) {
   }
 }
 
+// The tag passes over several libraries, one library after another as the plain definition
+// goes: count (letter case ignored), draw, replace the first exact occurrence. Enough
+// libraries that the passes find the occurring tags with one scan and follow the text as
+// earlier libraries change it: tags that overlap, twins in other letter case, lines that
+// hold later libraries' tags whole or in part.
+struct PlainLibrary {
+  std::string tag;
+  TextArray lines;
+};
+
+std::string PlainTagPass(std::string text, const std::vector<PlainLibrary>& libraries,
+                         bool keywords) {
+  for (const PlainLibrary& library : libraries) {
+    // One file per library: its draw takes no random number.
+    auto draw = [&] {
+      return library.lines[RandomInRange(1, static_cast<long>(library.lines.size())) - 1];
+    };
+    const Text keyword = keywords ? draw() : Text();
+    const std::size_t n = textscan::Count(text, library.tag, true);
+    for (std::size_t i = 0; i < n; ++i) {
+      const Text line = keywords ? keyword : draw();
+      const std::size_t p = textscan::Find(text, library.tag, 0, false);
+      if (p != textscan::kNotFound) text.replace(p, library.tag.size(), line);
+    }
+  }
+  return text;
+}
+
+TEST(ReplacementEquivalence, TagPassesOverManyLibrariesMatchTheLibraryByLibraryRule) {
+  TempStore store;
+  ArticleGenerator generator;
+  RandomTexts random(99, false);
+  for (int round = 0; round < 300; ++round) {
+    const bool keywords = round % 2 == 1;
+    std::vector<PlainLibrary> libraries(5 + random.Below(5));
+    for (std::size_t i = 0; i < libraries.size(); ++i) {
+      std::string& tag = libraries[i].tag;
+      if (i > 0 && random.Below(4) == 0) {
+        // A twin of an earlier tag in other letter case, or a piece of it.
+        tag = libraries[random.Below(i)].tag;
+        for (char& c : tag) c = std::isalpha(static_cast<unsigned char>(c)) ? c ^ 0x20 : c;
+        if (random.Below(2) == 0 && tag.size() > 1) tag = tag.substr(random.Below(tag.size()));
+      } else {
+        tag = random.Make(3) + "a";
+      }
+    }
+    std::string ini;
+    for (std::size_t i = 0; i < libraries.size(); ++i) {
+      const std::string name = "lib" + std::to_string(i);
+      ini += "[" + name + "]\r\n" + G("标签") + "=" + libraries[i].tag + "\r\n";
+      std::string file;
+      for (std::size_t k = 1 + random.Below(3); k > 0; --k) {
+        // Lines that bring in a later library's tag, or the start or end of one.
+        const std::string& other = libraries[random.Below(libraries.size())].tag;
+        const std::size_t shape = random.Below(4);
+        const std::string piece = shape == 0   ? other
+                                  : shape == 1 ? other.substr(0, 1 + random.Below(other.size()))
+                                  : shape == 2 ? other.substr(random.Below(other.size()))
+                                               : std::string();
+        file += random.Make(3) + piece + random.Make(2) + "\r\n";
+      }
+      libraries[i].lines = ResourceStore::SplitLines(file);
+      if (libraries[i].lines.empty()) {
+        file = "x\r\n";
+        libraries[i].lines = {"x"};
+      }
+      store.WriteFile((keywords ? "关键词库/" : "句子库/") + name + "/a.txt", file);
+    }
+    store.WriteFile(keywords ? "keyword.ini" : "juzi.ini", ini);
+    store.WriteFile(keywords ? "juzi.ini" : "keyword.ini", "");
+
+    std::string text = random.Make(10);
+    for (std::size_t k = random.Below(6); k > 0; --k) {
+      text += libraries[random.Below(libraries.size())].tag + random.Make(4);
+    }
+    SeedRandom(static_cast<std::uint32_t>(round));
+    const std::string expected = PlainTagPass(text, libraries, keywords);
+    const int afterDraws = NextRandom15();
+    SeedRandom(static_cast<std::uint32_t>(round));
+    const Text actual =
+        keywords ? generator.ExpandKeywordTags(text) : generator.ExpandSentenceTags(text);
+    ASSERT_EQ(actual, expected) << "round " << round << ", text " << ::testing::PrintToString(text)
+                                << ", registry " << ::testing::PrintToString(ini);
+    ASSERT_EQ(NextRandom15(), afterDraws) << "round " << round;
+  }
+}
+
 // Rule after rule, each replacing every occurrence in the text the earlier rules left.
 TEST(ReplacementEquivalence, SynonymPassMatchesRuleAfterRule) {
   TempStore store;
   ArticleGenerator generator;
   RandomTexts random(7, true);
-  for (int round = 0; round < 600; ++round) {
-    const std::string text = random.Make(40);
+  for (int round = 0; round < 900; ++round) {
+    // Now and then a long text with many rules: replacements land in pieces that earlier
+    // ones cut, far apart and side by side.
+    const bool large = round % 3 == 2;
+    const std::string text = random.Make(large ? 400 : 40);
     std::string files[2];
     // Half of the find texts are taken from the text as the rules before left it, often
     // across the ends of what they inserted; the other half are random.
     std::string guide = text;
     for (std::string& file : files) {
-      for (std::size_t i = random.Below(12); i > 0; --i) {
+      for (std::size_t i = random.Below(large ? 60 : 12); i > 0; --i) {
         std::string find = random.Make(3);
         if (random.Below(2) == 0 && guide.size() >= 3) {
           find = guide.substr(random.Below(guide.size() - 2), 2 + random.Below(2));
         }
         // Mostly "find=>replacement"; sometimes a line of one piece or of three.
-        const std::string line = find + (random.Below(8) != 0 ? "=>" : "") + random.Make(3);
+        // "find=>=>x" replaces by nothing.
+        const std::string line = find + (random.Below(8) != 0 ? "=>" : "") +
+                                 (random.Below(6) == 0 ? "=>" : "") + random.Make(3);
         file += line + "\r\n";
         const TextArray pieces = SplitText(line, "=>");
         if (pieces.size() >= 2) guide = textscan::ReplaceAll(guide, pieces[0], pieces[1]);
@@ -152,6 +246,127 @@ TEST(ReplacementEquivalence, SynonymPassMatchesRuleAfterRule) {
         << "round " << round << ", text " << ::testing::PrintToString(text) << ", rules "
         << ::testing::PrintToString(files[0]) << " " << ::testing::PrintToString(files[1]);
   }
+}
+
+// Texts and rules of whole characters, as real synonym files are: the pass then looks for
+// occurrences only where characters start. Second bytes that are also ASCII ("\\", "[", "a")
+// make occurrences that straddle two characters. A rule's texts are always whole characters
+// but for a replacement that ends a file in a lone lead byte: it moves the characters' starts
+// of what follows its replacements, and the rules after it (in the next file) see that.
+class WholeCharacters {
+ public:
+  explicit WholeCharacters(std::uint32_t seed) : rng_(seed) {}
+
+  std::string Make(std::size_t characters) {
+    std::string s;
+    for (std::size_t i = 0; i < characters; ++i) {
+      if (Below(4) == 0) {
+        s += "ab[\\"[Below(4)];
+      } else {
+        s += "\xB0\xB1\xD5\x81"[Below(4)];
+        s += "\xB0\xA1\x5C[a"[Below(5)];
+      }
+    }
+    return s;
+  }
+
+  // Up to `characters` whole characters of the text from a character's start.
+  std::string Piece(const std::string& text, std::size_t characters) {
+    std::vector<std::size_t> starts;
+    for (std::size_t i = 0; i < text.size(); i += CharLength(text, i)) starts.push_back(i);
+    if (starts.empty()) return Make(1);
+    const std::size_t first = Below(starts.size());
+    const std::size_t last = std::min(starts.size(), first + characters);
+    const std::size_t end = last < starts.size() ? starts[last] : text.size();
+    return text.substr(starts[first], end - starts[first]);
+  }
+
+  std::size_t Below(std::size_t n) {
+    return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng_);
+  }
+
+ private:
+  std::mt19937 rng_;
+};
+
+TEST(ReplacementEquivalence, SynonymPassOverWholeCharactersMatchesRuleAfterRule) {
+  TempStore store;
+  ArticleGenerator generator;
+  WholeCharacters random(11);
+  // The files in the order the pass reads them (the file system's).
+  store.WriteFile("同义词库/a.txt", "");
+  store.WriteFile("同义词库/b.txt", "");
+  TextArray paths;
+  EnumerateFiles(ResourceStore::SynonymFolder(), "*.txt", paths, true);
+  ASSERT_EQ(paths.size(), 2u);
+  for (int round = 0; round < 600; ++round) {
+    // Long texts span many 64-byte blocks of the first search and many pieces.
+    const bool large = round % 4 == 3;
+    const std::string text = random.Make(large ? 300 + random.Below(300) : random.Below(40));
+    std::string files[2];
+    std::string guide = text;  // the text as the rules so far leave it
+    for (std::string& file : files) {
+      for (std::size_t i = 0, n = 1 + random.Below(large ? 40 : 6); i < n; ++i) {
+        // Mostly what the text holds now, across the ends of earlier replacements too.
+        const std::string find =
+            random.Below(4) != 0 ? random.Piece(guide, random.Below(8) == 0 ? 5 + random.Below(4)
+                                                                            : 1 + random.Below(3))
+                                 : random.Make(1 + random.Below(2));
+        const std::string replacement = random.Below(6) == 0 ? "" : random.Make(random.Below(4));
+        file += find + "=>" + replacement + "\r\n";
+        guide = textscan::ReplaceAll(guide, find, replacement);
+      }
+    }
+    if (round % 3 == 1) {
+      // The first file's last rule replaces by characters and a lone lead byte.
+      const std::string find = random.Piece(guide, 1);
+      const std::string replacement = random.Make(random.Below(2)) + "\xB1";
+      files[0] += find + "=>" + replacement;
+      guide = textscan::ReplaceAll(guide, find, replacement);
+      // Now the rules after it find what straddles its ends, or what it shifted.
+      for (std::size_t i = 0; i < 4; ++i) files[1] += random.Piece(guide, 2) + "=>x\r\n";
+    }
+    for (int k = 0; k < 2; ++k) {
+      const std::string name = paths[k].substr(paths[k].size() - 5);
+      store.WriteFile("同义词库/" + name, files[k]);
+    }
+
+    std::string expected = text;
+    for (const std::string& file : files) {
+      for (const Text& line : ResourceStore::SplitLines(file)) {
+        const TextArray pieces = SplitText(line, "=>");
+        if (pieces.size() >= 2) expected = textscan::ReplaceAll(expected, pieces[0], pieces[1]);
+      }
+    }
+    ASSERT_EQ(generator.ApplySynonyms(text), expected)
+        << "round " << round << ", text " << ::testing::PrintToString(text) << ", rules "
+        << ::testing::PrintToString(files[0]) << " " << ::testing::PrintToString(files[1]);
+  }
+}
+
+// A text past a mebibyte starts in longer pieces.
+TEST(ReplacementEquivalence, SynonymPassOverALongTextMatchesRuleAfterRule) {
+  TempStore store;
+  ArticleGenerator generator;
+  WholeCharacters random(23);
+  const std::string text = random.Make(700000);
+  ASSERT_GT(text.size(), std::size_t{1} << 20);
+  std::string rules;
+  std::string guide = text;
+  for (int i = 0; i < 12; ++i) {
+    const std::string find = random.Piece(guide, 1 + random.Below(3));
+    const std::string replacement = random.Make(random.Below(4));
+    rules += find + "=>" + replacement + "\r\n";
+    guide = textscan::ReplaceAll(guide, find, replacement);
+  }
+  store.WriteFile("同义词库/rules.txt", rules);
+  // ("find=>" with nothing after it is no rule.)
+  std::string expected = text;
+  for (const Text& line : ResourceStore::SplitLines(rules)) {
+    const TextArray pieces = SplitText(line, "=>");
+    if (pieces.size() >= 2) expected = textscan::ReplaceAll(expected, pieces[0], pieces[1]);
+  }
+  EXPECT_TRUE(generator.ApplySynonyms(text) == expected) << ::testing::PrintToString(rules);
 }
 
 }  // namespace

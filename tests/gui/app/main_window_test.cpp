@@ -4,8 +4,12 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QGroupBox>
+#include <QImage>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 
 #include "support/gui_support.h"
@@ -108,11 +112,11 @@ TEST_F(MainWindowTest, ADeletedTemplateGeneratesAnEmptyArticle) {
 }
 
 TEST_F(MainWindowTest, ARunawayArticleIsReportedAndTheButtonComesBack) {
-  std::string thousandfold = "ab=>";
-  for (int i = 0; i < 1000; ++i) thousandfold += "ab";
-  store.WriteFile("同义词库/grow.txt",
-                  thousandfold + "\r\n" + thousandfold + "\r\n" + thousandfold + "\r\n");
-  store.WriteGbkFile("模版/a.txt", "abababab");
+  // Two rounds of ten-thousandfold growth pass the size limit after 20 KB of real work.
+  std::string tenThousandfold = "ab=>";
+  for (int i = 0; i < 10000; ++i) tenThousandfold += "ab";
+  store.WriteFile("同义词库/grow.txt", tenThousandfold + "\r\n" + tenThousandfold + "\r\n");
+  store.WriteGbkFile("模版/a.txt", "ab");
   Open();
   output->setPlainText(QStringLiteral("earlier article"));
   testing::ChooseComboEntry(combo, 1);
@@ -212,6 +216,48 @@ TEST_F(MainWindowTest, StaysResponsiveWhileALongGenerationRuns) {
   ticker.stop();
   EXPECT_TRUE(output->toPlainText().startsWith(QStringLiteral("<p>第")));
   EXPECT_LT(longestGap, 500) << "the user-interface thread was blocked";
+}
+
+TEST_F(MainWindowTest, PreviewShowsTheArticleRenderedAndLoadsNothing) {
+  // Images and a style sheet where reading would never end: a device of endless zeros and
+  // a pipe nobody writes to. Neither may be opened.
+  store.MakeFifo("pipe.png");
+  const QString pipe = QString::fromStdString(store.FsPath("pipe.png"));
+  Open();
+  output->setPlainText(QStringLiteral("<h2>标题</h2><p>正文<b>粗体</b></p>"
+                                      "<img src=\"/dev/zero\"><img src=\"%1\">"
+                                      "<img src=\"file://%1\">"
+                                      "<link rel=\"stylesheet\" href=\"/dev/zero\">"
+                                      "<p><a href=\"/dev/zero\">链接</a></p>")
+                           .arg(pipe));
+  testing::Click(testing::Find<QPushButton>(window.get(), "按钮_预览"));
+  QWidget* preview = testing::OpenWindow("wordloom::ArticlePreviewWindow");
+  ASSERT_NE(preview, nullptr);
+  auto* browser = testing::Find<QTextBrowser>(preview, "超文本浏览框_预览");
+  ASSERT_NE(browser, nullptr);
+  const QString shown = browser->toPlainText();
+  EXPECT_TRUE(shown.startsWith(QStringLiteral("标题\n正文粗体"))) << shown.toStdString();
+  EXPECT_EQ(shown.indexOf(QStringLiteral("<h2>")), -1);
+  QTextCursor bold = browser->document()->find(QStringLiteral("粗体"));
+  EXPECT_EQ(bold.charFormat().fontWeight(), QFont::Bold);
+  // The images are there, empty: nothing came from the disk.
+  EXPECT_TRUE(
+      browser->loadResource(QTextDocument::ImageResource, QUrl(pipe)).toByteArray().isEmpty());
+  // A link click does not navigate.
+  const QPoint link =
+      browser->cursorRect(browser->document()->find(QStringLiteral("链接"))).center();
+  QTest::mouseClick(browser->viewport(), Qt::LeftButton, Qt::NoModifier, link);
+  EXPECT_TRUE(browser->toPlainText().startsWith(QStringLiteral("标题")));
+  EXPECT_TRUE(messages.Seen().empty());
+  preview->close();
+}
+
+TEST_F(MainWindowTest, PreviewOfNoArticleSaysSo) {
+  Open();
+  testing::Click(testing::Find<QPushButton>(window.get(), "按钮_预览"));
+  EXPECT_EQ(testing::OpenWindow("wordloom::ArticlePreviewWindow"), nullptr);
+  EXPECT_EQ(messages.Last().text, QStringLiteral("还没有文章可以预览，请先生成文章。"));
+  EXPECT_EQ(messages.Last().flags, ui::kWarning);
 }
 
 }  // namespace

@@ -91,6 +91,17 @@ TEST_P(LibraryManagerWindowTest, ListsTheRegistryInFileOrder) {
   EXPECT_EQ(name->text() + tag->text(), QString());
 }
 
+TEST_P(LibraryManagerWindowTest, CutTagsAndFoldersShowWholeAsTooltips) {
+  const std::string longTag = "{<_" + std::string(60, 'x') + "_>}";
+  store.RegisterLibrary(K().kind, "长", longTag);
+  Open();
+  const QTreeWidgetItem* row = list->topLevelItem(0);
+  EXPECT_EQ(row->toolTip(2), QString::fromStdString(longTag));
+  EXPECT_EQ(row->toolTip(3), ui::DisplayName(store.Path(K().Lib("长"))));
+  EXPECT_LT(list->columnWidth(2), list->fontMetrics().horizontalAdvance(row->text(2)))
+      << "the tag is cut at the designed width, which stays";
+}
+
 TEST_P(LibraryManagerWindowTest, DoubleClickLoadsTheTagAsTheFileHasItNow) {
   Register({"甲", "乙"});
   Open();

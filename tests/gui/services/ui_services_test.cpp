@@ -86,6 +86,28 @@ TEST(Messages, RealBoxesGiveTheButtonCodes) {
   EXPECT_EQ(icon, QMessageBox::Warning);
 }
 
+TEST(Messages, TheUnsavedChangesQuestionHasThreeAnswersAndClosingGoesBack) {
+  using ui::UnsavedChoice;
+  QMessageBox::Icon icon = QMessageBox::Warning;
+  const QString question = QStringLiteral("保存吗？");
+  AnswerRealBox(QStringLiteral("保存"), &icon);
+  EXPECT_EQ(ui::AskAboutUnsavedChanges(question), UnsavedChoice::kSave);
+  EXPECT_EQ(icon, QMessageBox::NoIcon);
+  AnswerRealBox(QStringLiteral("不保存"), &icon);
+  EXPECT_EQ(ui::AskAboutUnsavedChanges(question), UnsavedChoice::kDiscard);
+  AnswerRealBox(QStringLiteral("取消"), &icon);
+  EXPECT_EQ(ui::AskAboutUnsavedChanges(question), UnsavedChoice::kGoBack);
+  AnswerRealBox(QString(), &icon);
+  EXPECT_EQ(ui::AskAboutUnsavedChanges(question), UnsavedChoice::kGoBack);
+
+  // Scripted answers use the same codes.
+  testing::ScriptedMessages messages;
+  messages.Answer(ui::kAnswerNo);
+  EXPECT_EQ(ui::AskAboutUnsavedChanges(question), UnsavedChoice::kDiscard);
+  EXPECT_EQ(messages.Last().flags, ui::kYesNoCancel);
+  EXPECT_EQ(messages.Last().title, QStringLiteral("警告"));
+}
+
 TEST(ControlTexts, AnyBytesSurviveATripThroughEditBoxes) {
   const Text bytes = "ok \xD6\xD0 \x81\r\n\xFF\x80 \xD5\x5D end";
   QPlainTextEdit box;

@@ -130,5 +130,51 @@ TEST_F(TemplateEditorTest, FailuresToWriteAreReportedAndTheMainListKeepsItsChoic
   EXPECT_EQ(mainList->currentIndex(), 1);
 }
 
+TEST_F(TemplateEditorTest, ClosingWithUnsavedTextAsksToSaveDiscardOrGoBack) {
+  Open();
+  window->close();  // nothing typed: nothing to ask
+  EXPECT_TRUE(messages.Seen().empty());
+  EXPECT_FALSE(window && window->isVisible());
+
+  Open();
+  Write("<p>draft</p>", "");
+  messages.Answer(ui::kAnswerCancel);
+  window->close();
+  ExpectLast("模版还没有保存，是否保存？", ui::kYesNoCancel);
+  ASSERT_TRUE(window && window->isVisible()) << "going back keeps the window and the text";
+  EXPECT_EQ(box->toPlainText(), QStringLiteral("<p>draft</p>"));
+
+  // Saving without a name cannot succeed: the user is told, and the window stays.
+  messages.Answer(ui::kAnswerOk);
+  QTest::keyClick(window, Qt::Key_Escape);
+  ExpectLast("文件名不能为空，为您的模版文件起个名字吧。");
+  ASSERT_TRUE(window && window->isVisible());
+
+  name->setText(QStringLiteral("草稿"));
+  messages.Answer(ui::kAnswerOk);
+  window->close();
+  ExpectLast("保存成功！", ui::kOk);
+  EXPECT_FALSE(window && window->isVisible());
+  EXPECT_EQ(store.ReadFile("模版/草稿.txt"), "<p>draft</p>");
+  EXPECT_EQ(MainEntries().size(), 2);
+
+  Open();
+  Write("gone", "丢掉");
+  messages.Answer(ui::kAnswerNo);
+  window->close();
+  EXPECT_FALSE(window && window->isVisible());
+  EXPECT_FALSE(store.Exists("模版/丢掉.txt"));
+}
+
+TEST_F(TemplateEditorTest, AfterASaveOnlyNewEditsAreUnsaved) {
+  Open();
+  Write("abc", "a");
+  Save();
+  messages.Clear();
+  window->close();
+  EXPECT_TRUE(messages.Seen().empty());
+  EXPECT_FALSE(window && window->isVisible());
+}
+
 }  // namespace
 }  // namespace wordloom

@@ -145,7 +145,8 @@ TEST_F(TemplateManagerTest, ASaveNeverOverwritesAChangeMadeElsewhere) {
       << messages.Last().text.toStdString();
   EXPECT_EQ(store.ReadFile("模版/A.txt"), "theirs");
 
-  Load("A.txt");  // loaded afresh, the save goes through and a second save too
+  messages.Answer(ui::kAnswerNo);  // the refused edits are given up
+  Load("A.txt");                   // loaded afresh, the save goes through and a second save too
   TypeAtEnd(QStringLiteral("!"));
   Save();
   TypeAtEnd(QStringLiteral("?"));
@@ -173,6 +174,68 @@ TEST_F(TemplateManagerTest, FailedSavesAndDeletionsAreReported) {
   EXPECT_TRUE(messages.Last().text.contains(QStringLiteral("无法删除文件")));
   EXPECT_EQ(list->count(), 2) << "the item of a file still there stays";
   EXPECT_EQ(mainList->currentIndex(), 1);
+}
+
+TEST_F(TemplateManagerTest, LoadingAnotherTemplateOverEditsAsksFirst) {
+  store.WriteGbkFile("模版/甲.txt", "甲文");
+  store.WriteGbkFile("模版/乙.txt", "乙文");
+  Open();
+  Load("甲.txt");
+  Load("乙.txt");  // nothing edited: no question
+  EXPECT_TRUE(messages.Seen().empty());
+  EXPECT_EQ(box->toPlainText(), QStringLiteral("乙文"));
+
+  TypeAtEnd(QStringLiteral("!"));
+  messages.Answer(ui::kAnswerCancel);
+  Load("甲.txt");
+  ExpectLast("模版“乙”已修改，是否保存修改？", ui::kYesNoCancel);
+  EXPECT_EQ(box->toPlainText(), QStringLiteral("乙文!")) << "going back keeps the edits";
+  EXPECT_EQ(name->text(), QStringLiteral("乙"));
+
+  messages.Answer(ui::kAnswerNo);
+  Load("甲.txt");
+  EXPECT_EQ(box->toPlainText(), QStringLiteral("甲文"));
+  EXPECT_EQ(store.ReadFile("模版/乙.txt"), testing::G("乙文"));
+
+  TypeAtEnd(QStringLiteral("!"));
+  messages.Answer(ui::kAnswerOk);
+  Load("乙.txt");
+  EXPECT_EQ(store.ReadFile("模版/甲.txt"), testing::G("甲文!"));
+  EXPECT_EQ(box->toPlainText(), QStringLiteral("乙文"));
+  EXPECT_EQ(name->text(), QStringLiteral("乙"));
+}
+
+TEST_F(TemplateManagerTest, ClosingOverEditsAsksAndAFailedSaveKeepsTheWindow) {
+  store.WriteGbkFile("模版/甲.txt", "甲文");
+  Open();
+  Load("甲.txt");
+  TypeAtEnd(QStringLiteral("!"));
+  messages.Answer(ui::kAnswerCancel);
+  window->close();
+  ASSERT_TRUE(window && window->isVisible());
+
+  // Changed on disk meanwhile: the save is refused, and so the window stays open.
+  store.WriteGbkFile("模版/甲.txt", "别处的修改");
+  messages.Answer(ui::kAnswerOk);
+  window->close();
+  EXPECT_NE(messages.Last().text.indexOf(QStringLiteral("在载入之后已在别处被修改")), -1);
+  ASSERT_TRUE(window && window->isVisible());
+  EXPECT_EQ(store.ReadFile("模版/甲.txt"), testing::G("别处的修改"));
+
+  messages.Answer(ui::kAnswerNo);
+  window->close();
+  EXPECT_FALSE(window && window->isVisible());
+  EXPECT_EQ(store.ReadFile("模版/甲.txt"), testing::G("别处的修改"));
+}
+
+TEST_F(TemplateManagerTest, TextTypedWithNothingLoadedAlsoCounts) {
+  Open();
+  Type(QStringLiteral("new"));
+  messages.Answer(ui::kAnswerOk);
+  window->close();
+  ExpectLast("请<双击>选中需要编辑的模版！");
+  ASSERT_TRUE(window && window->isVisible()) << "there is nowhere to save it yet";
+  EXPECT_EQ(messages.Seen().front().text, QStringLiteral("模版框中的内容还没有保存，是否保存？"));
 }
 
 }  // namespace

@@ -27,7 +27,11 @@ class TemplateWindowTest : public WindowTest {
   }
 
   void TearDown() override {
-    if (window) window->close();
+    // Edits a test left unsaved are thrown away when the window closes.
+    if (window) {
+      messages.Answer(ui::kAnswerNo);
+      window->close();
+    }
     main.reset();
     WindowTest::TearDown();
   }
