@@ -106,21 +106,39 @@ void DistinctRound::Put(std::uint32_t slot, std::uint32_t text) {
   }
 }
 
-std::string_view DistinctRound::Next() {
+std::uint32_t DistinctRound::NextIndex() {
   const std::size_t count = texts_->Count();
-  if (count == 0) return {};
   if (unused_ == 0) {
     unused_ = count;
     std::fill(moved_.begin(), moved_.end(), std::make_pair(kNoSlot, std::uint32_t{0}));
     movedCount_ = 0;
   }
-  const auto drawn = static_cast<std::uint32_t>(RandomInRange(1, static_cast<long>(unused_)) - 1);
+  const auto drawn = static_cast<std::uint32_t>(EvenRandomBelow(unused_));
   const auto last = static_cast<std::uint32_t>(unused_ - 1);
   const std::uint32_t text = At(drawn);
   // The last unused slot's text moves into the drawn slot; the drawn text leaves the round.
   if (drawn != last) Put(drawn, At(last));
   --unused_;
-  return texts_->Get(text);
+  return text;
+}
+
+DrawnTexts DistinctRound::Draw(std::size_t count) {
+  DrawnTexts drawn;
+  if (texts_->Count() == 0) {
+    drawn.texts_.assign(count, std::string_view());
+    return drawn;
+  }
+  std::vector<std::uint32_t> indexes(count);
+  for (std::uint32_t& index : indexes) {
+    index = NextIndex();
+    texts_->Prefetch(index);
+  }
+  drawn.texts_.reserve(count);
+  for (const std::uint32_t index : indexes) {
+    drawn.texts_.push_back(texts_->Get(index));
+    __builtin_prefetch(drawn.texts_.back().data());
+  }
+  return drawn;
 }
 
 }  // namespace wordloom

@@ -22,6 +22,7 @@ class DistinctTexts {
  public:
   std::size_t Count() const { return texts_.size(); }
   std::string_view Get(std::size_t i) const { return texts_[i]; }
+  void Prefetch(std::size_t i) const { __builtin_prefetch(&texts_[i]); }
 
  private:
   friend std::shared_ptr<const DistinctTexts> CurrentDistinctTexts(const Text& folder,
@@ -36,6 +37,17 @@ class DistinctTexts {
 std::shared_ptr<const DistinctTexts> CurrentDistinctTexts(const Text& folder,
                                                           const FolderLines& lines);
 
+// The texts of several draws in a row; they stay valid while the round's texts live.
+class DrawnTexts {
+ public:
+  std::string_view Line(std::size_t i) const { return texts_[i]; }
+  std::size_t Count() const { return texts_.size(); }
+
+ private:
+  friend class DistinctRound;
+  std::vector<std::string_view> texts_;
+};
+
 // One article's rounds over one library. Draws are a Fisher-Yates shuffle made one step at
 // a time: the unused texts are the first `unused_` slots of a virtual permutation, and only
 // the slots a draw has moved are stored, so an article costs what it draws, not what the
@@ -44,12 +56,16 @@ class DistinctRound {
  public:
   explicit DistinctRound(std::shared_ptr<const DistinctTexts> texts);
 
-  // A text this round has not given yet, each equally likely (one RandomInRange over the
-  // unused count, wide beyond 32,768); when every text has been given, a new round begins.
-  // Empty, without a draw, when the library has no text.
-  std::string_view Next();
+  // The texts of `count` draws in a row. Each draw is a text this round has not given yet,
+  // each equally likely (EvenRandomBelow over the unused count, which reaches every text of
+  // any library); when every text has been given, a new round begins. Empty texts, without
+  // a draw, when the library has no text. All draws are made first and the texts fetched
+  // afterwards, so that the memory reads of a large library overlap.
+  DrawnTexts Draw(std::size_t count);
 
  private:
+  // The index of the next draw's text (the library has texts).
+  std::uint32_t NextIndex();
   // The text index now in `slot`.
   std::uint32_t At(std::uint32_t slot) const;
   void Put(std::uint32_t slot, std::uint32_t text);

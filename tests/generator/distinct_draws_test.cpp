@@ -134,6 +134,18 @@ TEST_F(NoRepeatTest, TagsThatSentencesBringInShareTheRound) {
   }
 }
 
+TEST_F(NoRepeatTest, OccurrencesLeftByLetterCaseDoNotBreakTheRound) {
+  // "{s}" is counted (letter case ignored) but not replaced: the three replaced tags still
+  // give the three texts, none twice.
+  store.RegisterLibrary(kSentence, "lib", "{S}");
+  store.WriteLibraryFile(kSentence, "lib", "a.txt", {"x", "y", "z"});
+  for (std::uint32_t seed = 1; seed <= 30; ++seed) {
+    const std::vector<Text> pieces = Pieces(Generate("{s}|{S}|{s}|{S}|{S}", seed));
+    EXPECT_EQ(pieces[0], "{s}");
+    EXPECT_EQ(std::set<Text>({pieces[1], pieces[3], pieces[4]}), (std::set<Text>{"x", "y", "z"}));
+  }
+}
+
 TEST_F(NoRepeatTest, ASeedFixesTheDrawsAndChangedFilesAreSeen) {
   store.RegisterLibrary(kSentence, "lib", "{S}");
   WriteNumberedLines("a.txt", 1, 500);
