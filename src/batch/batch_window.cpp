@@ -107,11 +107,11 @@ BatchWindow::BatchWindow(QWidget* parent) : QDialog(parent) {
   progressBar_->setTextVisible(false);
   progressLabel_ = ui::Place(new QLabel(this), "标签_进度", {12, 218, 536, 20});
 
-  reportLabel_ = ui::Place(new QLabel(this), "标签_报告", {12, 244, 536, 76});
+  reportLabel_ = ui::Place(new QLabel(this), "标签_报告", {12, 244, 536, 96});
   reportLabel_->setWordWrap(true);
   reportLabel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   reportLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  pairsList_ = ui::Place(new QTreeWidget(this), "超级列表框_相似文章", {12, 324, 536, 152});
+  pairsList_ = ui::Place(new QTreeWidget(this), "超级列表框_相似文章", {12, 344, 536, 132});
   pairsList_->setRootIsDecorated(false);
   pairsList_->setHeaderLabels(
       {QStringLiteral("相似度"), QStringLiteral("文章一"), QStringLiteral("文章二")});
@@ -335,11 +335,15 @@ void BatchWindow::ShowOutcome(const batch::BatchOutcome& outcome) {
     const report::UniquenessFigures& f = *outcome.figures;
     // One arg() for all: a file name holding "%1" must not be taken for a place holder.
     report = QStringLiteral(
-                 "相似度报告：共 %1 篇，平均相似度 %2，最高 %3（%4 与 %5），"
-                 "相似度不低于 %6% 的有 %7 对。")
+                 "相似度报告：共 %1 篇，平均相似度 %2\n"
+                 "最高 %3（%4 与 %5）\n"
+                 "相似度不低于 %6% 的有 %7 对")
                  .arg(QString::number(f.articles), Percent(f.mean), Percent(f.max),
                       Shown(outcome.names[f.maxA]), Shown(outcome.names[f.maxB]),
                       QString::number(f.nearPercent), QString::number(f.nearPairs));
+    if (f.nearPairs > f.listed.size()) {
+      report += QStringLiteral("（下表列出最相似的 %1 对）").arg(f.listed.size());
+    }
     if (f.estimated) {
       report += QStringLiteral("（超过 %1 篇：平均值由抽样估计，相似的文章由散列查找。）")
                     .arg(report::kExactLimit);

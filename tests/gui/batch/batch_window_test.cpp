@@ -109,11 +109,22 @@ TEST_F(BatchWindowTest, WritesTheBatchAndReportsNearPairsByFileName) {
   EXPECT_TRUE(report->text().contains(QStringLiteral("最高 100.0%（0001.txt 与 0002.txt）")))
       << report->text().toStdString();
   EXPECT_TRUE(report->text().contains(QStringLiteral("有 435 对")));
+  EXPECT_FALSE(report->text().contains(QStringLiteral("下表列出"))) << "every near pair is listed";
   ASSERT_EQ(pairs->topLevelItemCount(), 435);
   EXPECT_EQ(pairs->topLevelItem(0)->text(0), QStringLiteral("100.0%"));
   EXPECT_EQ(pairs->topLevelItem(0)->text(1), QStringLiteral("0001.txt"));
   EXPECT_EQ(pairs->topLevelItem(0)->text(2), QStringLiteral("0002.txt"));
   EXPECT_FALSE(cancel->isEnabled());
+}
+
+TEST_F(BatchWindowTest, AListCutAtItsLimitSaysSo) {
+  // Fifty identical articles: 1,225 near pairs, of which the list holds the first 1,000.
+  Open();
+  Fill(QStringLiteral("短文.txt"), QStringLiteral("50"), "五十");
+  StartAndWait();
+  EXPECT_TRUE(report->text().contains(QStringLiteral("有 1225 对（下表列出最相似的 1000 对）")))
+      << report->text().toStdString();
+  EXPECT_EQ(pairs->topLevelItemCount(), 1000);
 }
 
 TEST_F(BatchWindowTest, CancelStopsSoonAndTheReportCoversTheFilesWritten) {
