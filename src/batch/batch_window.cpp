@@ -249,9 +249,9 @@ void BatchWindow::StartBatch() {
   }
   std::string first;
   if (const std::uint64_t existing = probe.CountExisting(&first); existing > 0) {
-    if (!ui::Ask(QStringLiteral("输出文件夹中已有 %1 个本批要用的文件名（如 %2）。\n"
-                                "确定：用新文章替换这些文件；取消：不生成。")
-                     .arg(QString::number(existing), Shown(first)))) {
+    if (!ui::AskDefaultCancel(QStringLiteral("输出文件夹中已有 %1 个本批要用的文件名（如 %2）。\n"
+                                             "确定：用新文章替换这些文件；取消：不生成。")
+                                  .arg(QString::number(existing), Shown(first)))) {
       return;
     }
     request.replace = true;

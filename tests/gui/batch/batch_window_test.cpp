@@ -214,6 +214,7 @@ TEST_F(BatchWindowTest, AsksOnceBeforeReplacingFilesAndDefaultsToStopping) {
   testing::Click(start);
   ASSERT_EQ(messages.Seen().size(), 1u);
   EXPECT_EQ(messages.Last().flags, ui::kOkCancel);
+  EXPECT_TRUE(messages.Last().cancelIsDefault) << "Enter must not replace the files";
   EXPECT_TRUE(messages.Last().text.contains(QStringLiteral("已有 2 个")));
   EXPECT_TRUE(messages.Last().text.contains(QStringLiteral("0002.txt")));
   EXPECT_EQ(FolderNames(store.FsPath("出")), (std::set<std::string>{"0002.txt", "0003.txt"}));
