@@ -2,7 +2,7 @@
 # Puts the Debian 12 packages Wordloom needs on this machine, only those that are missing,
 # and the locales the collation tests use. Safe to run again; works as root or via sudo.
 # With --fuzz, also what the fuzz targets need (scripts/fuzz.sh asks for it; the test run
-# does not need clang).
+# does not need clang); with --package, what making the packages needs (scripts/package.sh).
 set -euo pipefail
 
 packages=(
@@ -11,17 +11,25 @@ packages=(
   libgtest-dev libbenchmark-dev         # tests and benchmarks
   libcli11-dev                          # the command lines of the tools
   libuchardet-dev pkg-config            # recognising the encoding of imported text files
+  nlohmann-json3-dev                    # wordloom-check --json, for scripts that read reports
   clang-format git                      # the format check of the test script
   fonts-noto-cjk                        # Chinese glyphs on screen
+  fcitx5-frontend-qt6                   # typing Chinese with fcitx5 (Qt brings ibus's)
   xvfb xauth imagemagick xdotool        # GUI tests and screenshots on a virtual display
   locales                               # collation in the user's locale
 )
 fuzz_packages=(
   clang libclang-rt-14-dev              # libFuzzer and clang's sanitizer runtimes
 )
-if [ "${1:-}" = "--fuzz" ]; then
-  packages+=("${fuzz_packages[@]}")
-fi
+package_packages=(
+  dpkg-dev file                         # the Debian package's dependencies, read from the programs
+)
+for arg in "$@"; do
+  case "$arg" in
+    --fuzz) packages+=("${fuzz_packages[@]}") ;;
+    --package) packages+=("${package_packages[@]}") ;;
+  esac
+done
 
 if [ "$(id -u)" -eq 0 ]; then
   as_root() { "$@"; }

@@ -10,6 +10,7 @@ add_library(wordloom_gui STATIC
   app/main_window.cpp app/main_window.h
   app/prepared_document.cpp app/prepared_document.h
   app/preview_window.cpp app/preview_window.h
+  app/store_check_window.cpp app/store_check_window.h
   app/window_openers.cpp app/window_openers.h
   batch/batch_window.cpp batch/batch_window.h
   libraries/library_form.cpp libraries/library_form.h

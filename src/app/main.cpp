@@ -4,17 +4,30 @@
 #include <QThread>
 
 #include <csignal>
+#include <cstdio>
+#include <string_view>
 
 #include "app/main_window.h"
+#include "app/store_check_window.h"
 #include "batch/batch_window.h"
 #include "services/environment.h"
 #include "services/ui.h"
+#include "services/version.h"
 #include "store/resource_store.h"
 
 int main(int argc, char* argv[]) {
+  // Answered before any window or display is needed: the launcher asks it at every start.
+  for (int i = 1; i < argc; ++i) {
+    if (std::string_view(argv[i]) == "--version") {
+      std::printf("wordloom %s\n", wordloom::kVersion);
+      return std::fflush(stdout) == 0 ? 0 : 1;
+    }
+  }
   // A write beyond a file-size limit must fail like a full disk, not end the program.
   std::signal(SIGXFSZ, SIG_IGN);
   QApplication app(argc, argv);
+  // Lets the desktop match the window to the menu entry and its icon (wordloom.desktop).
+  QGuiApplication::setDesktopFileName(QStringLiteral("wordloom"));
   wordloom::ChangeToRunDirectory();
   wordloom::ResourceStore::SweepTemporaryFiles();
   wordloom::ui::InstallEventPump();
@@ -24,9 +37,11 @@ int main(int argc, char* argv[]) {
     wordloom::MainWindow window;
     window.show();
     status = QApplication::exec();
-    // A generation or a batch still running writes into a window: let it finish first (a
-    // batch whose window closed has been told to stop).
-    while (wordloom::RunningGenerations() > 0 || wordloom::RunningBatches() > 0) {
+    // A generation or a batch still running writes into a window (a batch whose window
+    // closed has been told to stop), and a store check still reads the store: let them
+    // finish first.
+    while (wordloom::RunningGenerations() > 0 || wordloom::RunningBatches() > 0 ||
+           wordloom::RunningStoreChecks() > 0) {
       QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
       QThread::msleep(5);
     }

@@ -98,6 +98,9 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
   connect(preview, &QPushButton::clicked, this, &MainWindow::PreviewArticle);
   QPushButton* batch = AddToolButton(ToolSlot::kBatch, "按钮_批量生成", QStringLiteral("批量生成"));
   connect(batch, &QPushButton::clicked, this, [this] { OpenBatchWindow(this); });
+  QPushButton* check =
+      AddToolButton(ToolSlot::kStoreCheck, "按钮_资源检查", QStringLiteral("资源检查"));
+  connect(check, &QPushButton::clicked, this, [this] { OpenStoreCheckWindow(this); });
 
   advertisement_ = new AdvertisementView(this);
   advertisement_->setObjectName(QStringLiteral("超文本浏览框_阿里云"));

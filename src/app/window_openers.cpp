@@ -1,6 +1,7 @@
 #include "app/window_openers.h"
 
 #include "app/main_window.h"
+#include "app/store_check_window.h"
 #include "batch/batch_window.h"
 #include "libraries/library_manager_window.h"
 #include "libraries/new_library_window.h"
@@ -14,19 +15,25 @@ namespace {
 
 // Every opening creates the window afresh over its parent.
 template <typename Window>
-void Open(QWidget* parent) {
-  ui::OpenWindowModal(new Window(parent));
+Window* Open(QWidget* parent) {
+  auto* window = new Window(parent);
+  ui::OpenWindowModal(window);
+  return window;
 }
 
-// A template window tells when it wrote or deleted a template; the main window over it
-// then rebuilds its list.
+// A template window tells when it wrote or deleted a template; the main window under it
+// (directly, or under the window that opened it) then rebuilds its list.
 template <typename Window>
-void OpenTemplateWindow(QWidget* parent) {
+Window* OpenTemplateWindow(QWidget* parent) {
   auto* window = new Window(parent);
-  if (auto* main = qobject_cast<MainWindow*>(parent)) {
-    QObject::connect(window, &Window::TemplatesChanged, main, &MainWindow::RefreshTemplateList);
+  for (QWidget* below = parent; below != nullptr; below = below->parentWidget()) {
+    if (auto* main = qobject_cast<MainWindow*>(below)) {
+      QObject::connect(window, &Window::TemplatesChanged, main, &MainWindow::RefreshTemplateList);
+      break;
+    }
   }
   ui::OpenWindowModal(window);
+  return window;
 }
 
 }  // namespace
@@ -43,5 +50,23 @@ void OpenTemplateManagerWindow(QWidget* parent) {
   OpenTemplateWindow<TemplateManagerWindow>(parent);
 }
 void OpenBatchWindow(QWidget* parent) { Open<BatchWindow>(parent); }
+
+void OpenStoreCheckWindow(QWidget* parent) { Open<StoreCheckWindow>(parent); }
+
+void OpenLibraryManagerWindowOn(QWidget* parent, LibraryKind kind, const Text& library) {
+  LibraryManagerWindow* window =
+      kind == LibraryKind::kSentence
+          ? static_cast<LibraryManagerWindow*>(Open<SentenceLibraryManagerWindow>(parent))
+          : Open<KeywordLibraryManagerWindow>(parent);
+  window->ShowLibrary(library);
+}
+
+void OpenSentenceManagerWindowOn(QWidget* parent, const Text& library, const Text& fileName) {
+  Open<SentenceManagerWindow>(parent)->ShowFile(library, fileName);
+}
+
+void OpenTemplateManagerWindowOn(QWidget* parent, const Text& fileName) {
+  OpenTemplateWindow<TemplateManagerWindow>(parent)->ShowTemplate(fileName);
+}
 
 }  // namespace wordloom

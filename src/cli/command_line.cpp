@@ -1,6 +1,9 @@
 #include "cli/command_line.h"
 
 #include <cstdio>
+#include <cstdlib>
+
+#include "services/version.h"
 
 namespace wordloom::cli {
 
@@ -33,10 +36,20 @@ void CommandLine::AddArguments(const std::string& name, std::vector<std::string>
   arguments_ = &target;
 }
 
+void CommandLine::AddVersion(const std::string& program) { versionOf_ = program; }
+
 std::optional<std::string> CommandLine::Parse(int argc, const char* const* argv) {
   // What follows "--" are plain arguments, also when they begin with "-".
   int optionsEnd = 1;
   while (optionsEnd < argc && std::string_view(argv[optionsEnd]) != "--") ++optionsEnd;
+  if (!versionOf_.empty()) {
+    for (int i = 1; i < optionsEnd; ++i) {
+      if (std::string_view(argv[i]) == "--version") {
+        std::printf("%s %s\n", versionOf_.c_str(), kVersion);
+        std::exit(std::fflush(stdout) == 0 ? kDone : kFailure);
+      }
+    }
+  }
   try {
     app_.parse(optionsEnd, argv);
   } catch (const CLI::ArgumentMismatch& e) {

@@ -29,6 +29,9 @@ class CommandLine {
   void AddFlag(const std::string& name, bool& target);
   // The plain arguments, in order (any number; the tool checks how many it needs).
   void AddArguments(const std::string& name, std::vector<std::string>& target);
+  // "--version": Parse then prints "PROGRAM VERSION" and ends the process with kDone,
+  // whatever else the command line holds, as the launcher relies on.
+  void AddVersion(const std::string& program);
 
   // Parses the arguments after the program name; the mistake as one line, or nothing.
   std::optional<std::string> Parse(int argc, const char* const* argv);
@@ -38,6 +41,7 @@ class CommandLine {
   std::vector<std::pair<std::string, std::string>> needs_;  // option name, what it needs
   std::vector<std::optional<std::string>*> values_;
   std::vector<std::string>* arguments_ = nullptr;
+  std::string versionOf_;  // the program that answers --version; empty: no such option
 };
 
 // Plain decimal digits only, at most `max`: no sign, no blanks, nothing after them.

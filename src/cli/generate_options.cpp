@@ -31,6 +31,7 @@ ParsedCommandLine ParseGenerateCommandLine(int argc, const char* const* argv) {
   line.AddFlag("--report", options.report);
   line.AddFlag("--report-pairs", options.reportPairs);
   line.AddFlag("--help,-h", options.help);
+  line.AddVersion("wordloom-generate");
   line.AddArguments("TEMPLATE", templates);
   if (std::optional<std::string> error = line.Parse(argc, argv)) {
     result.error = std::move(*error);
@@ -140,6 +141,7 @@ Options:
   --report-pairs with --report: then the near pairs, one "A B S%" a line, most similar
                  first, at most 1,000
   --help         shows this text
+  --version      shows the version
 
 Without --out, the articles go to standard output one after another: each article,
 then a line break if it does not end with one, then one empty line.

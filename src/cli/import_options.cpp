@@ -18,6 +18,7 @@ ParsedImportCommand ParseImportCommandLine(int argc, const char* const* argv) {
   line.AddFlag("--dedupe", command.dedupe);
   line.AddFlag("--drop-unmappable", command.dropUnmappable);
   line.AddFlag("--help,-h", command.help);
+  line.AddVersion("wordloom-import");
   line.AddArguments("ARGUMENTS", arguments);
   if (std::optional<std::string> error = line.Parse(argc, argv)) {
     result.error = std::move(*error);
@@ -87,6 +88,7 @@ Options:
                       characters (by default such lines are skipped); either way they are
                       listed on standard error
   --help              shows this text
+  --version           shows the version
 
 One line per FILE on standard output:
   FILE: N lines imported, D duplicates, U unmappable skipped (ENCODING; where it went)

@@ -29,6 +29,7 @@ class PieceList {
   // it (see StartsCharacterAt()).
   void Reset(std::string_view text, const std::vector<std::uint64_t>* characterStarts);
   std::size_t Size() const { return size_; }
+  std::size_t PieceCount() const { return pieces_.size(); }
   // The start of the text (kNone when it is empty).
   Place Start() const;
   // The byte at the offset of the text given to Reset().

@@ -10,6 +10,7 @@
 
 #include "generator/character_starts.h"
 #include "generator/piece_list.h"
+#include "generator/rules_one_by_one.h"
 
 namespace wordloom {
 namespace {
@@ -39,19 +40,24 @@ class RuleRun {
     bool operator()(const Found& a, const Found& b) const { return a.rule > b.rule; }
   };
 
-  // Every rule from `firstRule` on that finds the pattern has an occurrence at the place.
-  template <typename Add>
-  static void ForRulesFinding(const SynonymSet& rules, std::uint32_t pattern,
-                              std::uint32_t firstRule, Add&& add) {
-    if (rules.FindsDiffer()) {
-      if (pattern >= firstRule) add(pattern);
-      return;
-    }
+  // The first rule from `firstRule` on that finds the pattern, or kNone. An occurrence waits
+  // for that rule only and is handed on to the next one when it comes (see Apply()), so the
+  // occurrences kept stay as many as the text holds, however many rules share a find text.
+  static std::uint32_t FirstRuleFinding(const SynonymSet& rules, std::uint32_t pattern,
+                                        std::uint32_t firstRule) {
+    if (rules.FindsDiffer()) return pattern >= firstRule ? pattern : PieceList::kNone;
     const std::span<const std::uint32_t> finding = rules.RulesFinding(pattern);
-    for (auto it = std::lower_bound(finding.begin(), finding.end(), firstRule); it != finding.end();
-         ++it) {
-      add(*it);
-    }
+    const auto it = std::lower_bound(finding.begin(), finding.end(), firstRule);
+    return it != finding.end() ? *it : PieceList::kNone;
+  }
+  void Wait(std::uint32_t rule, Place place) {
+    if (rule == PieceList::kNone) return;
+    later_.push_back({rule, place});
+    std::push_heap(later_.begin(), later_.end(), LaterRule());
+  }
+  // Occurrences and pieces kept track of; see kMaxTracked.
+  std::size_t Tracked() const {
+    return pieces_.PieceCount() + later_.size() + (sorted_.size() - next_);
   }
   // Starts over on the text: the occurrences of the rules from `firstRule` on.
   void Start(const SynonymSet& rules, std::string_view text, std::uint32_t firstRule);
@@ -74,6 +80,10 @@ class RuleRun {
   std::vector<Found> later_;           // a heap, the first rule on top
   static constexpr std::size_t kProbeBatch = 256;
   std::vector<std::pair<PatternTable::Probe, std::size_t>> probes_;
+  // Past this many, a text of very many occurrences (a rule that doubles every letter, run
+  // again and again) would cost far more memory kept piece by piece than the text itself:
+  // the rules left then run over the text as it is, one scan each.
+  static constexpr std::size_t kMaxTracked = std::size_t{1} << 20;
   std::vector<Place> places_, accepted_, sites_;
   std::string window_;
   std::vector<PieceList::Stretch> stretches_;
@@ -92,9 +102,8 @@ void RuleRun::Start(const SynonymSet& rules, std::string_view text, std::uint32_
   auto complete = [&] {
     for (const auto& [probe, i] : probes_) {
       finds.Complete(probe, bytes, size, i, 0, [&](std::uint32_t pattern) {
-        ForRulesFinding(rules, pattern, firstRule, [&](std::uint32_t rule) {
-          found_.push_back({rule, pieces_.PlaceInText(i)});
-        });
+        const std::uint32_t rule = FirstRuleFinding(rules, pattern, firstRule);
+        if (rule != PieceList::kNone) found_.push_back({rule, pieces_.PlaceInText(i)});
       });
     }
     probes_.clear();
@@ -185,10 +194,7 @@ void RuleRun::FindNewOccurrences(const SynonymSet& rules, std::uint32_t rule, Pl
       }
       const Place place{stretch->place.piece, static_cast<std::uint32_t>(stretch->place.offset + i -
                                                                          stretch->windowOffset)};
-      ForRulesFinding(rules, pattern, rule + 1, [&](std::uint32_t later) {
-        later_.push_back({later, place});
-        std::push_heap(later_.begin(), later_.end(), LaterRule());
-      });
+      Wait(FirstRuleFinding(rules, pattern, rule + 1), place);
     });
   }
 }
@@ -201,6 +207,12 @@ bool RuleRun::Apply(Text& text, const SynonymSet& rules, std::size_t maxBytes) {
   bool fits = true;
   for (std::uint32_t r = NextRule(); r != PieceList::kNone; r = NextRule()) {
     const SynonymRule& rule = rules.Rules()[r];
+    if (Tracked() > kMaxTracked) {
+      text = pieces_.Text();
+      sorted_.clear();
+      later_.clear();
+      return ApplyRulesOneByOne(text, rules, r, maxBytes);
+    }
     if (keptCharacters_ && !rules.KeepsCharacters(r)) {
       // From this rule on, characters' starts may move: every byte may start an occurrence.
       keptCharacters_ = false;
@@ -219,6 +231,18 @@ bool RuleRun::Apply(Text& text, const SynonymSet& rules, std::size_t maxBytes) {
       if (!keptCharacters_ && !pieces_.StartsCharacter(place, from)) continue;
       accepted_.push_back(place);
       from = pieces_.Advance(place, rule.find.size());
+    }
+    // Those left stand on for the next rule with the same find text; the accepted ones go.
+    const std::uint32_t nextFinding = FirstRuleFinding(rules, rules.PatternOf(r), r + 1);
+    if (nextFinding != PieceList::kNone) {
+      auto accepted = accepted_.begin();
+      for (const Place place : places_) {
+        if (accepted != accepted_.end() && *accepted == place) {
+          ++accepted;
+        } else if (pieces_.HoldsAt(place, rule.find)) {
+          Wait(nextFinding, place);
+        }
+      }
     }
     if (accepted_.empty()) continue;
     if (rule.replacement.size() > rule.find.size() &&

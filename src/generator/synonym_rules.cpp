@@ -21,7 +21,7 @@ SynonymSet::SynonymSet(std::vector<SynonymRule> rules) : rules_(std::move(rules)
   }
   std::unordered_map<std::string_view, std::uint32_t> patternOf;
   std::vector<std::string_view> patterns;
-  std::vector<std::uint32_t> patternOfRule;
+  std::vector<std::uint32_t>& patternOfRule = patternOfRule_;
   patternOfRule.reserve(rules_.size());
   for (const SynonymRule& rule : rules_) {
     auto [it, added] =

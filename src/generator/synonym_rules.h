@@ -41,6 +41,7 @@ class SynonymSet {
     return std::span<const std::uint32_t>(ruleIds_).subspan(
         ruleBegin_[pattern], ruleBegin_[pattern + 1] - ruleBegin_[pattern]);
   }
+  std::uint32_t PatternOf(std::uint32_t rule) const { return patternOfRule_[rule]; }
 
  private:
   std::vector<SynonymRule> rules_;
@@ -48,6 +49,7 @@ class SynonymSet {
   PatternTable finds_;
   std::vector<std::uint32_t> ruleBegin_;  // by pattern, one more at the end
   std::vector<std::uint32_t> ruleIds_;
+  std::vector<std::uint32_t> patternOfRule_;
 };
 
 // The rules of one file's lines. A line without a replacement (no "=>", nothing after it) or

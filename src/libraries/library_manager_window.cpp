@@ -171,6 +171,19 @@ void LibraryManagerWindow::LoadLibraryForEdit() {
   form_.tagBox->setText(ui::Display(ResourceStore::ReadTag(kind_, name)));
 }
 
+void LibraryManagerWindow::ShowLibrary(const Text& name) {
+  for (int row = 0; row < list_->topLevelItemCount(); ++row) {
+    if (NameInRow(row) != name) continue;
+    list_->setCurrentItem(list_->topLevelItem(row));
+    list_->scrollToItem(list_->topLevelItem(row));
+    LoadLibraryForEdit();
+    return;
+  }
+  list_->clearSelection();
+  form_.nameBox->setText(ui::DisplayName(name));
+  form_.tagBox->clear();
+}
+
 void LibraryManagerWindow::SaveLibraryEdit() {
   const std::optional<libraries::LibraryInput> input =
       libraries::ReadLibraryInput(form_, DesignOf(kind_).emptyWarning);

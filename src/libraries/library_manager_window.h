@@ -17,6 +17,11 @@ class LibraryManagerWindow : public QDialog {
  public:
   LibraryManagerWindow(LibraryKind kind, QWidget* parent);
 
+  // Selects the library's row and loads it for editing, as a double-click on it does. A
+  // name without a row (a folder no registry names yet) goes into the name box, ready to
+  // be registered with a tag.
+  void ShowLibrary(const Text& name);
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -4,6 +4,8 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include <algorithm>
+
 #include "sentences/sentence_cell_editor.h"
 #include "services/files.h"
 #include "services/ui.h"
@@ -76,6 +78,22 @@ void SentenceManagerWindow::ShowLibraryFiles() {
   for (std::size_t i = 0; i < fileNames_.size(); ++i) {
     const int k = static_cast<int>(i) + 1;
     ui::InsertItem(fileList_, k - 1, ui::DisplayName(fileNames_[i]), k);
+  }
+}
+
+void SentenceManagerWindow::ShowFile(const Text& library, const Text& fileName) {
+  const auto listed = std::find(libraryNames_.begin(), libraryNames_.end(), library);
+  if (listed == libraryNames_.end()) return;
+  libraryCombo_->setCurrentIndex(static_cast<int>(listed - libraryNames_.begin()) + 1);
+  ShowLibraryFiles();
+  const auto file = std::find(fileNames_.begin(), fileNames_.end(), fileName);
+  if (file == fileNames_.end()) return;
+  const int number = static_cast<int>(file - fileNames_.begin()) + 1;
+  for (int row = 0; row < fileList_->count(); ++row) {
+    if (ui::ItemNumber(fileList_, row) != number) continue;
+    fileList_->setCurrentRow(row);
+    OpenSentenceFile();
+    return;
   }
 }
 

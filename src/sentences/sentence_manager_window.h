@@ -22,6 +22,10 @@ class SentenceManagerWindow : public QDialog {
  public:
   explicit SentenceManagerWindow(QWidget* parent = nullptr);
 
+  // Chooses the library and opens its file in the grid, as the user would; with no file
+  // name, or one not in the library, only the library's files are listed.
+  void ShowFile(const Text& library, const Text& fileName);
+
  private:
   void InitSentenceManager();
   void ShowLibraryFiles();

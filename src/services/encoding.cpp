@@ -228,7 +228,8 @@ std::u16string DecodeUtf8Escaping(std::string_view s) {
   return out;
 }
 
-std::string EncodeUtf8Escaping(std::u16string_view u) {
+// Escapes become their bytes again, or U+FFFD when `replaceEscapes` (valid UTF-8 then).
+std::string EncodeUtf8Escaping(std::u16string_view u, bool replaceEscapes = false) {
   std::string out;
   out.reserve(u.size() * 3);
   for (std::size_t i = 0; i < u.size(); ++i) {
@@ -237,7 +238,7 @@ std::string EncodeUtf8Escaping(std::u16string_view u) {
         u[i + 1] <= 0xDFFF) {
       AppendUtf8(out, 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (u[i + 1] - 0xDC00));
       ++i;
-    } else if (IsEscape(c)) {
+    } else if (IsEscape(c) && !replaceEscapes) {
       out.push_back(static_cast<char>(c - kEscapeBase));
     } else if (IsSurrogate(c)) {
       AppendUtf8(out, 0xFFFD);  // a lone surrogate has no UTF-8 form
@@ -360,5 +361,62 @@ Text FileSystemToText(std::string_view utf8) {
 
 Text Utf8ToText(std::string_view utf8) { return FileSystemToText(utf8); }
 std::string TextToUtf8(std::string_view text) { return TextToFileSystem(text); }
+
+std::string ContentToReadableUtf8(std::string_view text) {
+  return IsAscii(text) ? std::string(text) : EncodeUtf8Escaping(DecodeGbk(text), true);
+}
+
+std::string NameToReadableUtf8(std::string_view name) {
+  return IsAscii(name) ? std::string(name) : EncodeUtf8Escaping(DecodeName(name), true);
+}
+
+std::size_t FirstUndecodableByte(std::string_view text) {
+  const auto& t = Cp936();
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const unsigned char b = bytes[i];
+    if (b < 0x80) {
+      ++i;
+    } else if (b >= 0x81 && b <= 0xFE && i + 1 < text.size() && t.pair[(b << 8) | bytes[i + 1]]) {
+      i += 2;
+    } else if (b == 0x80 && t.byte80 != 0) {
+      ++i;
+    } else {
+      return i;
+    }
+  }
+  return std::string_view::npos;
+}
+
+bool IsValidUtf8(std::string_view bytes) {
+  const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t n = bytes.size();
+  std::size_t i = 0;
+  while (i < n) {
+    const unsigned char b0 = s[i];
+    if (b0 < 0x80) {
+      ++i;
+      continue;
+    }
+    auto continuation = [&](std::size_t k, unsigned char low = 0x80, unsigned char high = 0xBF) {
+      return i + k < n && s[i + k] >= low && s[i + k] <= high;
+    };
+    if (b0 >= 0xC2 && b0 <= 0xDF && continuation(1)) {
+      i += 2;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF &&
+               continuation(1, b0 == 0xE0 ? 0xA0 : 0x80, b0 == 0xED ? 0x9F : 0xBF) &&
+               continuation(2)) {
+      i += 3;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4 &&
+               continuation(1, b0 == 0xF0 ? 0x90 : 0x80, b0 == 0xF4 ? 0x8F : 0xBF) &&
+               continuation(2) && continuation(3)) {
+      i += 4;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
 
 }  // namespace wordloom

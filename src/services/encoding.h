@@ -37,4 +37,16 @@ Text FileSystemToText(std::string_view utf8);
 Text Utf8ToText(std::string_view utf8);
 std::string TextToUtf8(std::string_view text);
 
+// For reports read outside the program (a terminal, JSON): always valid UTF-8, with U+FFFD
+// for every byte that does not decode. Contents by the content codec, names by the name codec.
+std::string ContentToReadableUtf8(std::string_view text);
+std::string NameToReadableUtf8(std::string_view name);
+
+// The index of the first byte that the content codec cannot decode (it would show as an
+// escape), or std::string_view::npos when every byte decodes.
+std::size_t FirstUndecodableByte(std::string_view text);
+
+// True when the bytes are valid UTF-8: shortest forms, no surrogates, up to U+10FFFF.
+bool IsValidUtf8(std::string_view bytes);
+
 }  // namespace wordloom

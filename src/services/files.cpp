@@ -401,6 +401,20 @@ bool MatchesWildcard(std::string_view name, std::string_view pattern) {
   return p == pattern.size();
 }
 
+TextArray ListSubfolders(const Text& folder) {
+  TextArray names;
+  if (folder.empty()) return names;
+  DIR* dir = opendir(FsPath(folder).c_str());
+  if (dir == nullptr) return names;
+  while (dirent* entry = readdir(dir)) {
+    std::string_view raw = entry->d_name;
+    if (raw == "." || raw == ".." || !IsDirectoryEntry(dir, entry)) continue;
+    names.push_back(FileSystemToText(raw));
+  }
+  closedir(dir);
+  return names;
+}
+
 Text FileSearch::First(const Text& folderAndPattern) {
   Close();
   std::size_t slash = folderAndPattern.find_last_of('/');

@@ -119,6 +119,10 @@ FileIdentity IdentifyFile(const Text& path);
 // letters without regard to case.
 bool MatchesWildcard(std::string_view name, std::string_view pattern);
 
+// The names of the folders directly in `folder` (a link to a folder counts as one), in
+// directory order. No entry is opened: a pipe or a device among them costs nothing.
+TextArray ListSubfolders(const Text& folder);
+
 // A directory search owned by its caller. First() starts a search on "folder/pattern" and
 // yields the first matching name that is not a folder; Next() the following ones; both
 // yield "" when no match is left, and the search is then closed.

@@ -152,25 +152,39 @@ TextArray ListIniSections(const Text& path) {
 }
 
 std::vector<IniSectionValue> ReadIniSectionValues(const Text& path, const Text& key) {
-  const ByteArray bytes = ReadFileBytes(path);
+  return IniSectionValuesOf(ReadFileBytes(path), key);
+}
+
+std::vector<IniSectionValue> IniSectionValuesOf(std::string_view bytes, const Text& key) {
   const std::vector<IniLine> lines = ParseFile(bytes);
-  // The first value of the key in any section of each name, as a lookup by name finds it.
-  std::unordered_map<std::string_view, std::string_view> values;
+  // The first header of each name, and the first value of the key in any section of that
+  // name, as a lookup by name finds it; with their line indices.
+  std::unordered_map<std::string_view, std::size_t> headers;
+  std::unordered_map<std::string_view, std::size_t> values;
   std::string_view section;
   bool inSection = false;
-  for (const IniLine& line : lines) {
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const IniLine& line = lines[i];
     if (line.isSection) {
       section = line.name;
       inSection = true;
+      headers.emplace(section, i);
     } else if (inSection && line.isKey && line.name == key) {
-      values.emplace(section, line.value);
+      values.emplace(section, i);
     }
   }
   std::vector<IniSectionValue> result;
   for (std::string_view name : SectionNames(lines)) {
     auto it = values.find(name);
     const bool found = !IsBlankName(name) && it != values.end();  // a blank name reads nothing
-    result.push_back({Text(name), found ? CutValue(it->second) : Text()});
+    IniSectionValue entry;
+    entry.section = Text(name);
+    entry.sectionLine = headers.at(name) + 1;
+    if (found) {
+      entry.value = CutValue(lines[it->second].value);
+      entry.valueLine = it->second + 1;
+    }
+    result.push_back(std::move(entry));
   }
   return result;
 }

@@ -18,11 +18,16 @@ TextArray ListIniSections(const Text& path);
 
 // Every section name (as ListIniSections) with the value of `key` in it (as ReadIniValue
 // gives it: "" when missing, and for a blank section name), from one reading of the file.
+// The 1-based line numbers say where a reader of the file finds them (lines end at LF).
 struct IniSectionValue {
   Text section;
   Text value;
+  std::size_t sectionLine = 0;  // the section's first header
+  std::size_t valueLine = 0;    // the key's line; 0 when the key is missing
 };
 std::vector<IniSectionValue> ReadIniSectionValues(const Text& path, const Text& key);
+// The same for the bytes of an INI file that the caller has read.
+std::vector<IniSectionValue> IniSectionValuesOf(std::string_view bytes, const Text& key);
 
 // The key's value, or `defaultValue` when the section or key is missing. A path, section or
 // key that is empty or blank (bytes of 0x20 and below only) gives "" without reading the

@@ -85,6 +85,16 @@ Text TemplateManagerWindow::PathOfItem(int row) const {
   return templatePaths_[static_cast<std::size_t>(number) - 1];
 }
 
+void TemplateManagerWindow::ShowTemplate(const Text& fileName) {
+  const Text path = TemplatePrefix() + fileName;
+  for (int row = 0; row < templateList_->count(); ++row) {
+    if (PathOfItem(row) != path) continue;
+    templateList_->setCurrentRow(row);
+    LoadTemplate();
+    return;
+  }
+}
+
 void TemplateManagerWindow::reject() {
   if (SettleUnsavedEdits()) QDialog::reject();
 }

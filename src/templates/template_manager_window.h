@@ -22,6 +22,10 @@ class TemplateManagerWindow : public QDialog {
  public:
   explicit TemplateManagerWindow(QWidget* parent = nullptr);
 
+  // Selects the template and loads it, as a double-click on it does; nothing when no
+  // listed file has that name.
+  void ShowTemplate(const Text& fileName);
+
   // Full paths of the template files as listed at opening; item i of the list carries i.
   // A deletion leaves it as it is, so the remaining items keep their files.
   const TextArray& TemplatePaths() const { return templatePaths_; }

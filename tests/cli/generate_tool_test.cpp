@@ -10,6 +10,7 @@
 #include "run_tool.h"
 #include "services/encoding.h"
 #include "services/random.h"
+#include "services/version.h"
 #include "support/temp_store.h"
 
 namespace wordloom {
@@ -190,6 +191,22 @@ TEST_F(GenerateToolTest, ProgressShowsOnATerminalForLongBatchesAndIsWipedAtTheEn
   const ToolRun piped =
       Generate({"--count", std::to_string(count), "--out", root + "/管", "长.txt"});
   EXPECT_EQ(piped.err, "");
+}
+
+// The launcher compares versions by asking --version: it answers alone, whatever else the
+// command line holds, and only as an option.
+TEST_F(GenerateToolTest, VersionIsOneLineAndWinsOverTheRestOfTheCommandLine) {
+  const std::string line = std::string("wordloom-generate ") + kVersion + "\n";
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"--version"}, {"--bogus", "--count", "x", "--version"}, {"游记.txt", "--version"}}) {
+    const ToolRun run = RunTool(kTool, args);
+    EXPECT_EQ(run.status, 0) << ::testing::PrintToString(args);
+    EXPECT_EQ(run.out, line);
+    EXPECT_EQ(run.err, "");
+  }
+  const ToolRun asTemplate = Generate({"--", "--version"});
+  EXPECT_EQ(asTemplate.status, 1);
+  EXPECT_NE(asTemplate.err.find("template not found"), std::string::npos) << asTemplate.err;
 }
 
 // Every failure: one line on standard error, the status, and nothing written anywhere.

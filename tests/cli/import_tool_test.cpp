@@ -6,6 +6,7 @@
 
 #include "run_tool.h"
 #include "services/encoding.h"
+#include "services/version.h"
 #include "support/temp_store.h"
 
 namespace wordloom {
@@ -148,6 +149,11 @@ TEST_F(ImportToolTest, AWrongCommandLineExitsWithTwo) {
   }
   EXPECT_FALSE(store.Exists("out.txt"));
   EXPECT_FALSE(store.Exists("句子库/风景/good.txt"));
+
+  // The launcher asks every tool its version, whatever else the command line holds.
+  const ToolRun version = Import({"--sentence", "--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, std::string("wordloom-import ") + kVersion + "\n");
 }
 
 TEST_F(ImportToolTest, ExportWritesUtf8AndNeverOverwrites) {

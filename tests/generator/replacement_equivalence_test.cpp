@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "generator/article_generator.h"
+#include "generator/rule_application.h"
 #include "services/random.h"
 #include "support/temp_store.h"
 #include "util/file_listing.h"
@@ -367,6 +368,34 @@ TEST(ReplacementEquivalence, SynonymPassOverALongTextMatchesRuleAfterRule) {
     if (pieces.size() >= 2) expected = textscan::ReplaceAll(expected, pieces[0], pieces[1]);
   }
   EXPECT_TRUE(generator.ApplySynonyms(text) == expected) << ::testing::PrintToString(rules);
+}
+
+// Many rules with one find text: each occurrence is handed from rule to rule. Doubling it
+// again and again leaves too many occurrences to follow one by one, and the rest of the pass
+// goes over the whole text rule by rule; the result, and where the limit stops it, are the
+// same either way.
+TEST(ReplacementEquivalence, RulesSharingAFindTextMatchRuleAfterRulePastAMillionOccurrences) {
+  std::vector<SynonymRule> rules;
+  for (int i = 0; i < 21; ++i) rules.push_back({"x", "xx"});
+  rules.push_back({"xx", "y"});
+  rules.push_back({"y", "\xB0\xA1"});
+  rules.push_back({"\xA1\xB0", "-"});  // straddles two characters: never at a boundary
+  rules.push_back({"x", "q"});
+  const SynonymSet set(rules);
+  std::string expected = "x";
+  for (const SynonymRule& rule : rules) {
+    expected = textscan::ReplaceAll(expected, rule.find, rule.replacement);
+  }
+  ASSERT_EQ(expected.size(), std::size_t{2} << 20);
+
+  std::string text = "x";
+  EXPECT_TRUE(ApplyRules(text, set, kMaxArticleBytes));
+  EXPECT_TRUE(text == expected);
+
+  // One mebibyte fits what the twentieth doubling leaves, and not the next one.
+  text = "x";
+  EXPECT_FALSE(ApplyRules(text, set, std::size_t{1} << 20));
+  EXPECT_TRUE(text == std::string(std::size_t{1} << 20, 'x'));
 }
 
 }  // namespace

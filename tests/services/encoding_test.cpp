@@ -40,6 +40,46 @@ TEST(ContentCodec, RefusesCharactersGbkCannotHold) {
   EXPECT_TRUE(e.bytes.empty());
 }
 
+// The fast scans of the store check say what the codecs say.
+TEST(ContentCodec, FirstUndecodableByteIsWhereTheDecoderEscapes) {
+  // Walks the decoder's output: an escape stands for one byte, a character for its bytes.
+  auto firstEscape = [](std::string_view text) {
+    std::size_t i = 0;
+    for (char16_t c : DecodeGbk(text)) {
+      if (c >= 0xDC80 && c <= 0xDCFF) return i;
+      i += static_cast<unsigned char>(text[i]) <= 0x80 ? 1 : 2;
+    }
+    return std::string_view::npos;
+  };
+  for (int a = 0; a < 256; ++a) {
+    for (int b = 0; b < 256; ++b) {
+      const Text two{static_cast<char>(a), static_cast<char>(b), 'x'};
+      ASSERT_EQ(FirstUndecodableByte(two), firstEscape(two)) << a << "," << b;
+    }
+  }
+  EXPECT_EQ(FirstUndecodableByte("\xD6\xD0\xFF"), 2u);
+  EXPECT_EQ(FirstUndecodableByte("ab\xD6"), 2u);  // a lead byte at the very end
+  EXPECT_EQ(FirstUndecodableByte("\xD6\xD0\x80"), std::string_view::npos);
+}
+
+TEST(ContentCodec, ReadableUtf8ReplacesWhatDoesNotDecode) {
+  EXPECT_EQ(ContentToReadableUtf8("\xD6\xD0\xFF!"), "中\uFFFD!");
+  EXPECT_EQ(NameToReadableUtf8(FileSystemToText("a\xFF\xC3")), "a\uFFFD\uFFFD");
+  EXPECT_EQ(NameToReadableUtf8(FileSystemToText("名字")), "名字");
+}
+
+TEST(Utf8Check, AcceptsOnlyShortestFormsWithoutSurrogates) {
+  for (std::string_view valid : {"", "ascii", "中文", "\xF0\x9F\x98\x80",
+                                 "\xEF\xBB\xBF"
+                                 "bom"}) {
+    EXPECT_TRUE(IsValidUtf8(valid)) << valid;
+  }
+  for (std::string_view invalid : {"\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80",
+                                   "\xE4\xB8", "\x80", "\xD6\xD0"}) {
+    EXPECT_FALSE(IsValidUtf8(invalid)) << invalid;
+  }
+}
+
 TEST(NameCodec, CharactersBeyondGbkTravelAsGb18030FourByteSequences) {
   std::u16string name = u"caf\u00F6\U0001F600";  // ö and 😀 are not in code page 936
   Text text = EncodeName(name);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <filesystem>
 #include <fstream>
 
@@ -179,6 +181,18 @@ TEST_F(IniTest, OneReadingGivesWhatTheSeparateReadsGive) {
     EXPECT_EQ(together[i].value, ReadIniValue(path, names[i], key)) << names[i];
   }
   EXPECT_EQ(together[0].value, "late A");  // found in the second section of that name
+}
+
+// The lines a reader finds each section and value on, as the store check reports them.
+TEST_F(IniTest, SectionValuesCarryTheLinesTheyStandOn) {
+  store.WriteFile("reg.ini", "; note\n[a]\r\nother=1\r\n[b]\r\n" + key + "=B\r\n\r\n[a]\r\n" + key +
+                                 "=late A\r\n[c]\r\n[b]\r\n" + key + "=second B");
+  std::vector<std::tuple<Text, std::size_t, std::size_t>> lines;
+  for (const IniSectionValue& entry : ReadIniSectionValues(path, key)) {
+    lines.emplace_back(entry.section, entry.sectionLine, entry.valueLine);
+  }
+  EXPECT_EQ(lines, (std::vector<std::tuple<Text, std::size_t, std::size_t>>{
+                       {"a", 2, 8}, {"b", 4, 5}, {"c", 9, 0}}));
 }
 
 TEST_F(IniTest, SectionListStopsAtTheNameBuffer) {
