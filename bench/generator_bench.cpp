@@ -82,6 +82,31 @@ BENCHMARK(BM_Generate)
     ->Args({0, 0, 1000})
     ->Unit(benchmark::kMicrosecond);
 
+// The same batch with no repeated sentences in an article: the cost of the option is the
+// ratio of the two benchmarks on the same store.
+void BM_GenerateNoRepeat(benchmark::State& state) {
+  const Text templateText = UseStore(state);
+  ArticleGenerator generator;
+  generator.SetNoRepeatedSentences(true);
+  SeedRandom(1);
+  benchmark::DoNotOptimize(generator.Generate(templateText));  // reads the store
+  std::size_t bytes = 0;
+  for (auto _ : state) {
+    Text article = generator.Generate(templateText);
+    bytes += article.size();
+    benchmark::DoNotOptimize(article);
+  }
+  CountArticles(state, bytes);
+}
+BENCHMARK(BM_GenerateNoRepeat)
+    ->ArgNames({"sentences", "synonyms", "libraries"})
+    ->Args({100000, 0, 0})
+    ->Args({100000, 200, 0})
+    ->Args({1000, 0, 0})
+    ->Args({1000000, 0, 0})
+    ->Args({0, 0, 10})
+    ->Unit(benchmark::kMicrosecond);
+
 // The first article after the cache was emptied: every file of the store read anew.
 void BM_GenerateAfterCacheClear(benchmark::State& state) {
   const Text templateText = UseStore(state);

@@ -12,6 +12,7 @@ add_library(wordloom_gui STATIC
   app/preview_window.cpp app/preview_window.h
   app/store_check_window.cpp app/store_check_window.h
   app/window_openers.cpp app/window_openers.h
+  batch/batch_window.cpp batch/batch_window.h
   libraries/library_form.cpp libraries/library_form.h
   libraries/library_manager_window.cpp libraries/library_manager_window.h
   libraries/library_messages.cpp libraries/library_messages.h

@@ -5,6 +5,7 @@ target_link_libraries(testsupport_gui PUBLIC testsupport wordloom_gui Qt6::Test)
 
 add_executable(gui_tests
   gui/app/main_window_test.cpp
+  gui/batch/batch_window_test.cpp
   gui/app/store_check_window_test.cpp
   gui/libraries/library_manager_window_test.cpp
   gui/libraries/new_library_window_test.cpp

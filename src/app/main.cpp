@@ -11,6 +11,7 @@
 
 #include "app/main_window.h"
 #include "app/store_check_window.h"
+#include "batch/batch_window.h"
 #include "services/environment.h"
 #include "services/ui.h"
 #include "services/version.h"
@@ -46,9 +47,11 @@ int main(int argc, char* argv[]) {
     wordloom::MainWindow window;
     window.show();
     status = QApplication::exec();
-    // A generation still running writes into the window, and a store check still reads
-    // the store: let them finish first.
-    while (wordloom::RunningGenerations() > 0 || wordloom::RunningStoreChecks() > 0) {
+    // A generation or a batch still running writes into a window (a batch whose window
+    // closed has been told to stop), and a store check still reads the store: let them
+    // finish first.
+    while (wordloom::RunningGenerations() > 0 || wordloom::RunningBatches() > 0 ||
+           wordloom::RunningStoreChecks() > 0) {
       QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
       QThread::msleep(5);
     }

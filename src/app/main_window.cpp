@@ -96,6 +96,8 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
   connect(copy, &QPushButton::clicked, this, &MainWindow::CopyArticle);
   QPushButton* preview = AddToolButton(ToolSlot::kPreview, "按钮_预览", QStringLiteral("预览"));
   connect(preview, &QPushButton::clicked, this, &MainWindow::PreviewArticle);
+  QPushButton* batch = AddToolButton(ToolSlot::kBatch, "按钮_批量生成", QStringLiteral("批量生成"));
+  connect(batch, &QPushButton::clicked, this, [this] { OpenBatchWindow(this); });
   QPushButton* check =
       AddToolButton(ToolSlot::kStoreCheck, "按钮_资源检查", QStringLiteral("资源检查"));
   connect(check, &QPushButton::clicked, this, [this] { OpenStoreCheckWindow(this); });

@@ -2,6 +2,7 @@
 
 #include "app/main_window.h"
 #include "app/store_check_window.h"
+#include "batch/batch_window.h"
 #include "libraries/library_manager_window.h"
 #include "libraries/new_library_window.h"
 #include "sentences/sentence_manager_window.h"
@@ -49,6 +50,8 @@ void OpenTemplateEditorWindow(QWidget* parent) { OpenTemplateWindow<TemplateEdit
 void OpenTemplateManagerWindow(QWidget* parent) {
   OpenTemplateWindow<TemplateManagerWindow>(parent);
 }
+void OpenBatchWindow(QWidget* parent) { Open<BatchWindow>(parent); }
+
 void OpenStoreCheckWindow(QWidget* parent) { Open<StoreCheckWindow>(parent); }
 
 void OpenLibraryManagerWindowOn(QWidget* parent, LibraryKind kind, const Text& library) {

@@ -16,6 +16,7 @@ void OpenSentenceManagerWindow(QWidget* parent);
 void OpenKeywordManagerWindow(QWidget* parent);
 void OpenTemplateEditorWindow(QWidget* parent);
 void OpenTemplateManagerWindow(QWidget* parent);
+void OpenBatchWindow(QWidget* parent);
 void OpenStoreCheckWindow(QWidget* parent);
 
 // The same windows opened on one library, file or template, where the store check found

@@ -1,13 +1,12 @@
 #include "cli/article_output.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <vector>
+
+#include "services/encoding.h"
+#include "services/files.h"
 
 namespace wordloom::cli {
 namespace {
@@ -28,18 +27,71 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
+// The articles of a batch one after another in an unnamed temporary file, where only
+// their places are kept in memory. A failure only costs the copies: Article() then has
+// nothing to give.
+class ArticleCopies {
+ public:
+  ArticleCopies() : file_(std::tmpfile()) {}
+  ~ArticleCopies() {
+    if (file_ != nullptr) std::fclose(file_);
+  }
+  ArticleCopies(const ArticleCopies&) = delete;
+  ArticleCopies& operator=(const ArticleCopies&) = delete;
+
+  void Add(std::string_view article) {
+    if (file_ == nullptr) return;
+    if (!WriteAll(::fileno(file_), article)) {
+      std::fclose(file_);
+      file_ = nullptr;
+      return;
+    }
+    places_.push_back(end_);
+    end_ += article.size();
+  }
+
+  std::optional<std::string> Get(std::size_t i) const {
+    if (file_ == nullptr || i >= places_.size()) return std::nullopt;
+    const std::uint64_t begin = places_[i];
+    const std::uint64_t end = i + 1 < places_.size() ? places_[i + 1] : end_;
+    std::string article(end - begin, '\0');
+    std::size_t done = 0;
+    while (done < article.size()) {
+      const ssize_t n = ::pread(::fileno(file_), article.data() + done, article.size() - done,
+                                static_cast<off_t>(begin + done));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return std::nullopt;
+      done += static_cast<std::size_t>(n);
+    }
+    return article;
+  }
+
+ private:
+  std::FILE* file_;
+  std::vector<std::uint64_t> places_;
+  std::uint64_t end_ = 0;
+};
+
 class StreamOutput : public ArticleOutput {
  public:
-  explicit StreamOutput(int fd) : fd_(fd) { buffer_.reserve(kFlushAt + 64 * 1024); }
+  StreamOutput(int fd, bool keepArticles) : fd_(fd) {
+    buffer_.reserve(kFlushAt + 64 * 1024);
+    if (keepArticles) copies_ = std::make_unique<ArticleCopies>();
+  }
 
-  bool Write(std::string_view article) override {
-    buffer_.append(article);
-    if (article.empty() || article.back() != '\n') buffer_.push_back('\n');
+  bool Write(std::string_view bytes, std::string_view article) override {
+    if (copies_) copies_->Add(article);
+    buffer_.append(bytes);
+    if (bytes.empty() || bytes.back() != '\n') buffer_.push_back('\n');
     buffer_.push_back('\n');
     return buffer_.size() < kFlushAt || Flush();
   }
 
   bool Finish() override { return Flush(); }
+
+  std::optional<std::string> Article(std::size_t i) const override {
+    return copies_ ? copies_->Get(i) : std::nullopt;
+  }
 
  private:
   static constexpr std::size_t kFlushAt = 1 << 20;
@@ -53,68 +105,33 @@ class StreamOutput : public ArticleOutput {
 
   int fd_;
   std::string buffer_;
-};
-
-class FolderOutput : public ArticleOutput {
- public:
-  FolderOutput(const std::string& fsFolder, std::uint64_t count) : folder_(fsFolder) {
-    width_ = std::max<std::size_t>(4, std::to_string(count).size());
-    if (!folder_.empty() && folder_.back() != '/') folder_.push_back('/');
-  }
-
-  bool Write(std::string_view article) override {
-    const std::string number = std::to_string(++index_);
-    const std::string path =
-        folder_ + std::string(width_ - std::min(width_, number.size()), '0') + number + ".txt";
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    bool ok = fd >= 0 && WriteAll(fd, article);
-    int err = errno;
-    // A delayed write error (a full disk on NFS, a quota) may only show at close.
-    if (fd >= 0 && ::close(fd) != 0 && ok) {
-      ok = false;
-      err = errno;
-    }
-    if (!ok) error_ = "cannot write " + path + ": " + std::strerror(err);
-    return ok;
-  }
-
- private:
-  std::string folder_;
-  std::size_t width_ = 4;
-  std::uint64_t index_ = 0;
+  std::unique_ptr<ArticleCopies> copies_;
 };
 
 }  // namespace
 
-std::unique_ptr<ArticleOutput> MakeStreamOutput(int fd) {
-  return std::make_unique<StreamOutput>(fd);
+std::unique_ptr<ArticleOutput> MakeStreamOutput(int fd, bool keepArticles) {
+  return std::make_unique<StreamOutput>(fd, keepArticles);
 }
 
-std::unique_ptr<ArticleOutput> MakeFolderOutput(const std::string& fsFolder, std::uint64_t count) {
-  return std::make_unique<FolderOutput>(fsFolder, count);
-}
+FolderOutput::FolderOutput(const std::string& fsFolder, std::uint64_t count, batch::FileNames names,
+                           bool overwrite, bool utf8)
+    : files_(fsFolder, names, count, overwrite), utf8_(utf8) {}
 
-bool CreateFolderWithParents(const std::string& fsFolder, std::string& error) {
-  std::vector<std::string> created;
-  std::size_t pos = 0;
-  while (pos <= fsFolder.size()) {
-    std::size_t slash = fsFolder.find('/', pos);
-    if (slash == std::string::npos) slash = fsFolder.size();
-    const std::string level = fsFolder.substr(0, slash);
-    pos = slash + 1;
-    if (level.empty()) continue;  // the root of an absolute path
-    if (::mkdir(level.c_str(), 0777) == 0) {
-      created.push_back(level);
-      continue;
-    }
-    struct stat st {};
-    if (errno == EEXIST && ::stat(level.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) continue;
-    error = "cannot create the folder " + level + ": " +
-            std::strerror(errno == EEXIST ? ENOTDIR : errno);
-    for (auto it = created.rbegin(); it != created.rend(); ++it) ::rmdir(it->c_str());
+bool FolderOutput::Write(std::string_view bytes, std::string_view article) {
+  if (!files_.Write(bytes, article)) {
+    error_ = files_.Error();
     return false;
   }
+  names_.push_back(files_.LastName());
   return true;
+}
+
+std::optional<std::string> FolderOutput::Article(std::size_t i) const {
+  if (i >= names_.size()) return std::nullopt;
+  FileContent file = ReadFile(FileSystemToText(files_.PathOf(names_[i])));
+  if (!file.status) return std::nullopt;
+  return utf8_ ? Utf8ToText(file.bytes) : std::move(file.bytes);
 }
 
 }  // namespace wordloom::cli

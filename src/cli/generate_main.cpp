@@ -7,10 +7,12 @@
 #include <cstdio>
 #include <string>
 
+#include "batch/article_files.h"
 #include "cli/article_output.h"
 #include "cli/command_line.h"
 #include "cli/generate_options.h"
 #include "generator/article_generator.h"
+#include "report/uniqueness.h"
 #include "services/encoding.h"
 #include "services/environment.h"
 #include "services/files.h"
@@ -121,39 +123,66 @@ int Run(const GenerateOptions& options) {
 
   const Text templateText = ToText(templateFile.bytes);
   std::unique_ptr<ArticleOutput> output;
+  FolderOutput* folder = nullptr;
   if (options.outFolder) {
-    std::string error;
-    if (!CreateFolderWithParents(*options.outFolder, error)) {
-      Complain(error);
+    std::string level;
+    int code = 0;
+    if (!batch::CreateFolderWithParents(*options.outFolder, level, code)) {
+      Complain("cannot create the folder " + level + ": " + DescribeFileError(code));
       return kFailure;
     }
-    output = MakeFolderOutput(*options.outFolder, options.count);
+    auto files = std::make_unique<FolderOutput>(
+        *options.outFolder, options.count,
+        options.titleNames ? batch::FileNames::kTitles : batch::FileNames::kNumbers,
+        options.overwrite, options.utf8);
+    if (const int code = files->Files().CheckWritable(); code != 0) {
+      Complain("cannot write into the folder " + *options.outFolder + ": " +
+               DescribeFileError(code));
+      return kFailure;
+    }
+    std::string first;
+    if (!options.overwrite && files->Files().CountExisting(&first) > 0) {
+      Complain("file exists: " + files->Files().PathOf(first) +
+               " (--overwrite replaces the batch's files; nothing was written)");
+      return kFailure;
+    }
+    batch::RemoveUnfinishedFileOnSignal();
+    folder = files.get();
+    output = std::move(files);
   } else {
-    output = MakeStreamOutput(STDOUT_FILENO);
+    output = MakeStreamOutput(STDOUT_FILENO, options.report);
   }
+  std::optional<report::UniquenessReport> uniqueness;
+  if (options.report) uniqueness.emplace(options.nearPercent, options.count);
 
   const Clock::time_point start = Clock::now();
   Progress progress(options.count, start);
   // One generator for the whole batch, seeded after its construction (which seeds from the
   // clock), so a seed fixes every draw of every article.
   ArticleGenerator generator;
+  generator.SetNoRepeatedSentences(options.noRepeat);
   if (options.seed) SeedRandom(*options.seed);
   for (std::uint64_t i = 1; i <= options.count; ++i) {
     const std::optional<Text> article = generator.TryGenerate(templateText);
     if (!article) {
       progress.Clear();
       output->Finish();  // the articles before it are complete; they stay
-      Complain("article " + std::to_string(i) + " would exceed " +
+      const std::string file =
+          folder != nullptr && !options.titleNames
+              ? " (" + folder->Files().PathOf(folder->Files().NextNumberedName()) + ")"
+              : std::string();
+      Complain("article " + std::to_string(i) + file + " would exceed " +
                std::to_string(kMaxArticleBytes >> 20) +
                " MiB (tags that expand into more tags, or rules that lengthen the text); " +
                std::to_string(i - 1) + " written");
       return kFailure;
     }
-    if (!output->Write(options.utf8 ? TextToUtf8(*article) : *article)) {
+    if (!output->Write(options.utf8 ? TextToUtf8(*article) : *article, *article)) {
       progress.Clear();
-      Complain(output->Error());
+      Complain(output->Error() + "; " + std::to_string(i - 1) + " written");
       return kFailure;
     }
+    if (uniqueness) uniqueness->Add(*article);
     progress.Update(i);
   }
   const bool finished = output->Finish();
@@ -164,6 +193,16 @@ int Run(const GenerateOptions& options) {
     return kFailure;
   }
 
+  if (uniqueness) {
+    const std::optional<report::UniquenessFigures> figures =
+        uniqueness->Finish([&](std::size_t i) { return output->Article(i); });
+    std::fprintf(stderr, "%s\n", report::UniquenessLine(*figures).c_str());
+    if (options.reportPairs) {
+      for (const report::SimilarPair& pair : figures->listed) {
+        std::fprintf(stderr, "%zu %zu %.1f%%\n", pair.a + 1, pair.b + 1, pair.similarity * 100);
+      }
+    }
+  }
   if (options.stats) {
     const double rate = static_cast<double>(options.count) / std::max(seconds, 1e-9);
     std::fprintf(stderr, "%llu articles in %.3f s (%.0f articles/s)\n",

@@ -14,6 +14,12 @@ struct GenerateOptions {
   std::optional<std::string> outFolder;  // --out
   bool utf8 = false;
   bool stats = false;
+  bool noRepeat = false;     // no sentence twice in one article (until a library runs out)
+  bool titleNames = false;   // --names title: files named after the articles' titles
+  bool overwrite = false;    // numbered files may replace files of the same names
+  bool report = false;       // the uniqueness line after the batch
+  int nearPercent = 80;      // --near
+  bool reportPairs = false;  // the near pairs after the uniqueness line
   bool help = false;
   std::string templateArgument;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "generator/change_monitor.h"
+#include "generator/distinct_draws.h"
 #include "generator/draw_cache.h"
 #include "generator/expanding_text.h"
 #include "generator/library_plan.h"
@@ -17,11 +18,12 @@ namespace wordloom {
 namespace {
 
 // The draws of one library's tags, made a batch at a time as the replacements ask for
-// them: a text of many tags must not hold every drawn line at once.
+// them: a text of many tags must not hold every drawn line at once. `draw(n)` makes the
+// next n draws and gives something with Line(i) and Count().
+template <typename DrawBatch>
 class BatchedDraws {
  public:
-  BatchedDraws(std::shared_ptr<const FolderLines> folder, std::size_t total)
-      : folder_(std::move(folder)), total_(total) {}
+  BatchedDraws(DrawBatch draw, std::size_t total) : draw_(std::move(draw)), total_(total) {}
 
   // The i-th draw; asked for in order, 0, 1, 2, ...
   std::string_view Line(std::size_t i) {
@@ -41,16 +43,30 @@ class BatchedDraws {
   void NextBatch() {
     batchStart_ = made_;
     const std::size_t n = std::min(kBatch, total_ - made_);
-    batch_ = DrawLines(folder_, n);
+    batch_ = draw_(n);
     made_ += n;
   }
 
-  std::shared_ptr<const FolderLines> folder_;
+  DrawBatch draw_;
   std::size_t total_;
   std::size_t made_ = 0;
   std::size_t batchStart_ = 0;
-  DrawnLines batch_;
+  decltype(std::declval<DrawBatch&>()(std::size_t{})) batch_;
 };
+
+// Replaces the tag's n counted occurrences by the draws in order, and then makes the draws
+// no replacement took.
+template <typename DrawBatch>
+bool ReplaceWithDraws(Text& text, std::string_view tag, std::size_t n,
+                      const ReplacementWatch* watch, DrawBatch draw) {
+  BatchedDraws<DrawBatch> draws(std::move(draw), n);
+  if (!ReplaceFirstRepeatedly(
+          text, tag, n, [&](std::size_t k) { return draws.Line(k); }, kMaxArticleBytes, watch)) {
+    return false;
+  }
+  draws.Finish();
+  return true;
+}
 
 }  // namespace
 
@@ -121,13 +137,20 @@ bool ArticleGenerator::ExpandSentences(Text& text) {
     if (n == 0) continue;
     // Every counted occurrence costs a draw, also when letter case keeps it from being
     // replaced.
-    BatchedDraws sentences(LibraryLines(LibraryKind::kSentence, plan, i), n);
-    if (!ReplaceFirstRepeatedly(
-            text, library.tag, n, [&](std::size_t k) { return sentences.Line(k); },
-            kMaxArticleBytes, marks.WatchFor(i))) {
-      return false;
+    const std::shared_ptr<const FolderLines> lines = LibraryLines(LibraryKind::kSentence, plan, i);
+    const ReplacementWatch* watch = marks.WatchFor(i);
+    bool replaced = false;
+    if (noRepeatedSentences_) {
+      // The replacements take a beginning of the round's draws, so no text comes twice while
+      // others wait, also when letter case leaves some occurrences unreplaced.
+      DistinctRound round(CurrentDistinctTexts(library.folder, *lines));
+      replaced = ReplaceWithDraws(text, library.tag, n, watch,
+                                  [&round](std::size_t k) { return round.Draw(k); });
+    } else {
+      replaced = ReplaceWithDraws(text, library.tag, n, watch,
+                                  [&lines](std::size_t k) { return DrawLines(lines, k); });
     }
-    sentences.Finish();
+    if (!replaced) return false;
   }
   return true;
 }

@@ -26,6 +26,12 @@ class ArticleGenerator {
   // Seeds the calling thread's random sequence from the clock.
   ArticleGenerator();
 
+  // With it on, a sentence library gives no text twice in one article until every
+  // distinct text of it has been given once (then a new round begins); each draw is
+  // uniform over the texts not yet given. Off, the draws are the designed ones: a file,
+  // then a line of it, with replacement.
+  void SetNoRepeatedSentences(bool on) { noRepeatedSentences_ = on; }
+
   // The article, or nothing when it would grow beyond kMaxArticleBytes (the template
   // included); the passes stop as soon as that is known.
   std::optional<Text> TryGenerate(const Text& templateText);
@@ -60,6 +66,7 @@ class ArticleGenerator {
     std::vector<std::shared_ptr<const FolderLines>> lines;  // by library
   };
   KnownFolders known_[2];  // sentence libraries, keyword libraries
+  bool noRepeatedSentences_ = false;
 };
 
 }  // namespace wordloom

@@ -53,4 +53,15 @@ long RandomInRange(long a, long b) {
   return static_cast<long>(lo + draw % span);
 }
 
+std::uint64_t EvenRandomBelow(std::uint64_t n) {
+  if (n <= 1) return 0;
+  std::uint64_t draw = static_cast<std::uint64_t>(NextRandom15());
+  // Up to 2^45 values (far beyond any library) the chained range stays below 2^63.
+  for (std::uint64_t reach = 32768; reach / 32768 < n && reach < (std::uint64_t{1} << 60);
+       reach <<= 15) {
+    draw = (draw << 15) | static_cast<std::uint64_t>(NextRandom15());
+  }
+  return draw % n;
+}
+
 }  // namespace wordloom

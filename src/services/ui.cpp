@@ -62,17 +62,14 @@ int ShowBox(const Message& message) {
   } else {
     box.setEscapeButton(ok);
   }
-  box.setDefaultButton(ok);
+  box.setDefaultButton(message.cancelIsDefault && cancel != nullptr ? cancel : ok);
   box.exec();
   // Closing the box counts as Cancel where there is one, else as OK.
   if (box.clickedButton() == ok || cancel == nullptr) return kAnswerOk;
   return no != nullptr && box.clickedButton() == no ? kAnswerNo : kAnswerCancel;
 }
 
-}  // namespace
-
-int ShowMessage(const QString& text, int flags, const QString& title) {
-  const Message message{text, flags, title};
+int Show(const Message& message) {
   int answer = kAnswerOk;
   // Scripted answers are given on the user-interface thread too, as a real box would be.
   RunOnUiThread([&] {
@@ -86,12 +83,22 @@ int ShowMessage(const QString& text, int flags, const QString& title) {
   return answer;
 }
 
+}  // namespace
+
+int ShowMessage(const QString& text, int flags, const QString& title) {
+  return Show(Message{text, flags, title});
+}
+
 void Warn(const QString& text) { ShowMessage(text, kWarning, QStringLiteral("警告")); }
 
 void Inform(const QString& text) { ShowMessage(text, kOk, QStringLiteral("提示")); }
 
 bool Ask(const QString& question) {
   return ShowMessage(question, kOkCancel, QStringLiteral("警告")) == kAnswerOk;
+}
+
+bool AskDefaultCancel(const QString& question) {
+  return Show(Message{question, kOkCancel, QStringLiteral("警告"), true}) == kAnswerOk;
 }
 
 UnsavedChoice AskAboutUnsavedChanges(const QString& question) {

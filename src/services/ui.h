@@ -35,6 +35,9 @@ int ShowMessage(const QString& text, int flags, const QString& title);
 void Warn(const QString& text);     // OK with a warning icon, title "警告"
 void Inform(const QString& text);   // OK, title "提示"
 bool Ask(const QString& question);  // OK and Cancel, title "警告"; true for OK
+// The same, with Cancel as the default button: for questions where a hasty Enter must not
+// destroy anything (replacing files).
+bool AskDefaultCancel(const QString& question);
 
 // What to do with unsaved changes: the question has 保存, 不保存 and 取消 (title "警告");
 // closing the box goes back, so nothing is lost by a stray Escape.
@@ -49,6 +52,7 @@ struct Message {
   QString text;
   int flags = 0;
   QString title;
+  bool cancelIsDefault = false;  // Enter answers Cancel
 };
 using MessageResponder = std::function<int(const Message&)>;
 void SetMessageResponder(MessageResponder responder);

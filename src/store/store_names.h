@@ -18,4 +18,14 @@ const Text& Separator();             // /
 const Text& LockFile();              // .wordloom.lock (never "*.txt", never swept)
 const Text& ImportedFile();          // 导入.txt (an import whose source name cannot serve)
 
+// The program's own settings, beside the store and never read by the generator.
+const Text& SettingsFile();      // wordloom.ini
+const Text& BatchSection();      // 批量生成
+const Text& BatchTemplateKey();  // 模版
+const Text& BatchCountKey();     // 篇数
+const Text& BatchFolderKey();    // 输出文件夹
+const Text& BatchNamesKey();     // 文件名 (编号 or 首行)
+const Text& BatchEncodingKey();  // 编码 (GBK or UTF-8)
+const Text& BatchNoRepeatKey();  // 不重复句子 (1 or 0)
+
 }  // namespace wordloom::names

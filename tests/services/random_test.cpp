@@ -42,6 +42,32 @@ TEST(Random, WideRangesReachTheirTop) {
   EXPECT_GT(highest, 99900);  // a single draw could never pass 32768
 }
 
+TEST(Random, EvenDrawsHaveNoLowValueBiasAndAStepCountFixedByTheRange) {
+  // 20,000 values: one 15-bit step taken modulo would make the 12,768 lowest twice as
+  // likely (78% of the draws instead of 64%).
+  SeedRandom(5);
+  int low = 0;
+  std::uint64_t highest = 0;
+  for (int i = 0; i < 40000; ++i) {
+    const std::uint64_t v = EvenRandomBelow(20000);
+    ASSERT_LT(v, 20000u);
+    low += v < 12768;
+    highest = std::max(highest, v);
+  }
+  EXPECT_NEAR(low / 40000.0, 12768.0 / 20000.0, 0.02);
+  EXPECT_GT(highest, 19990u);
+
+  // The steps taken depend on the range only, so a seed fixes every later draw.
+  const std::pair<std::uint64_t, int> stepsOf[] = {
+      {0, 0}, {1, 0}, {2, 2}, {32768, 2}, {32769, 3}, {100000, 3}, {1u << 30, 3}};
+  for (const auto& [n, steps] : stepsOf) {
+    SeedRandom(1);
+    EvenRandomBelow(n);
+    const int expected[] = {41, 18467, 6334, 26500};
+    EXPECT_EQ(NextRandom15(), expected[steps]) << n;
+  }
+}
+
 TEST(Random, ClockSeedingsDifferAndStayPerThread) {
   SeedRandom();
   std::vector<int> first;
