@@ -27,13 +27,7 @@ QTreeWidget* MakeList(QWidget* parent, const char* designName, const QStringList
     list->setColumnWidth(static_cast<int>(c), widths[c]);
   }
   list->header()->setStretchLastSection(true);
-  list->setRootIsDecorated(false);
-  list->setItemsExpandable(false);
-  list->setUniformRowHeights(true);
-  list->setAllColumnsShowFocus(true);
-  list->setSelectionMode(QAbstractItemView::SingleSelection);
-  list->setSelectionBehavior(QAbstractItemView::SelectRows);
-  list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  ui::MakeFlatTable(list);
   return list;
 }
 

@@ -31,22 +31,6 @@ void RemoveUnfinishedAndEnd(int number) {
   std::raise(number);
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (n == 0) {
-      errno = EIO;
-      return false;
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
-
 // A fresh temporary file in the folder: ".wordloom-batch-PID-N.tmp", the store's
 // recognisable pattern, locked while it is written as every write of the program does.
 int CreateTemporary(const std::string& folder, std::string& path) {
@@ -183,7 +167,7 @@ bool ArticleFiles::Write(std::string_view bytes, std::string_view gbkArticle) {
   if (fd < 0) {
     code = errno != 0 ? errno : EIO;
   } else {
-    if (!WriteAll(fd, bytes)) code = errno;
+    if (!WriteToDescriptor(fd, bytes)) code = errno;
     // A delayed write error (a full disk on NFS, a quota) may only show at close.
     if (::close(fd) != 0 && code == 0) code = errno;
   }

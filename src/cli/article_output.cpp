@@ -11,22 +11,6 @@
 namespace wordloom::cli {
 namespace {
 
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (n == 0) {
-      errno = EIO;
-      return false;
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
-
 // The articles of a batch one after another in an unnamed temporary file, where only
 // their places are kept in memory. A failure only costs the copies: Article() then has
 // nothing to give.
@@ -41,7 +25,7 @@ class ArticleCopies {
 
   void Add(std::string_view article) {
     if (file_ == nullptr) return;
-    if (!WriteAll(::fileno(file_), article)) {
+    if (!WriteToDescriptor(::fileno(file_), article)) {
       std::fclose(file_);
       file_ = nullptr;
       return;
@@ -97,7 +81,7 @@ class StreamOutput : public ArticleOutput {
   static constexpr std::size_t kFlushAt = 1 << 20;
 
   bool Flush() {
-    const bool ok = WriteAll(fd_, buffer_);
+    const bool ok = WriteToDescriptor(fd_, buffer_);
     buffer_.clear();
     if (!ok) error_ = std::string("cannot write to standard output: ") + std::strerror(errno);
     return ok;

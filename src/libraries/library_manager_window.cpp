@@ -86,13 +86,7 @@ QTreeWidget* BuildList(QWidget* window, const KindDesign& design) {
   for (int column = 0; column < 4; ++column) {
     list->setColumnWidth(column, design.columnWidths[static_cast<std::size_t>(column)]);
   }
-  list->setRootIsDecorated(false);
-  list->setItemsExpandable(false);
-  list->setUniformRowHeights(true);
-  list->setAllColumnsShowFocus(true);
-  list->setSelectionMode(QAbstractItemView::SingleSelection);
-  list->setSelectionBehavior(QAbstractItemView::SelectRows);
-  list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  ui::MakeFlatTable(list);
   return list;
 }
 

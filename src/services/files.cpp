@@ -33,19 +33,6 @@ std::string ParentOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (n == 0) return false;
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
-
 // Creates a fresh temporary file in `folder` with the given mode (the umask applies).
 int CreateTemporary(const std::string& folder, mode_t mode, std::string& name) {
   static std::atomic<unsigned> counter{0};
@@ -186,7 +173,7 @@ FileStatus WriteAndPlace(const std::string& target, const struct stat* existing,
   };
   errno = 0;
   for (std::string_view part : parts) {
-    if (error == 0) check(WriteAll(fd, part));
+    if (error == 0) check(WriteToDescriptor(fd, part));
   }
   if (error == 0 && existing != nullptr) {
     check(fchmod(fd, mode) == 0);
@@ -455,6 +442,22 @@ Text FileSearch::Next() {
 void FileSearch::Close() {
   if (dir_ != nullptr) closedir(dir_);
   dir_ = nullptr;
+}
+
+bool WriteToDescriptor(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) {
+      errno = EIO;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
 }
 
 }  // namespace wordloom

@@ -66,6 +66,10 @@ inline FileStatus WriteFileBytes(const Text& path, std::string_view bytes) {
 // appears there while the file is being written.
 FileStatus WriteNewFileBytes(const Text& path, std::string_view bytes);
 
+// Writes all the bytes to an open file, going on after an interrupted write; false with
+// errno set when the system refuses the rest.
+bool WriteToDescriptor(int fd, std::string_view bytes);
+
 bool PathExists(const Text& path);
 bool IsDirectory(const Text& path);
 bool IsSymbolicLink(const Text& path);

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QStyledItemDelegate>
+#include <QTreeWidget>
 
 #include <algorithm>
 
@@ -73,5 +74,15 @@ int SelectedRow(const QListWidget* list) {
 }
 
 void KeepListRowsEven(QListWidget* list) { list->setItemDelegate(new EvenRowDelegate(list)); }
+
+void MakeFlatTable(QTreeWidget* list) {
+  list->setRootIsDecorated(false);
+  list->setItemsExpandable(false);
+  list->setUniformRowHeights(true);
+  list->setAllColumnsShowFocus(true);
+  list->setSelectionMode(QAbstractItemView::SingleSelection);
+  list->setSelectionBehavior(QAbstractItemView::SelectRows);
+  list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+}
 
 }  // namespace wordloom::ui

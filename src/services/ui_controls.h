@@ -13,6 +13,7 @@
 class QLabel;
 class QListWidget;
 class QPushButton;
+class QTreeWidget;
 class QWidget;
 
 namespace wordloom::ui {
@@ -45,5 +46,8 @@ int SelectedRow(const QListWidget* list);
 // from a fallback font that is taller than the Latin one, so a name in Latin letters alone
 // would otherwise sit in a shorter row than its neighbours.
 void KeepListRowsEven(QListWidget* list);
+
+// Makes the tree a flat, read-only table: no branches, whole rows selected one at a time.
+void MakeFlatTable(QTreeWidget* list);
 
 }  // namespace wordloom::ui
