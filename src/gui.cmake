@@ -25,6 +25,7 @@ add_library(wordloom_gui STATIC
   templates/template_manager_window.cpp templates/template_manager_window.h
   templates/template_snippets.cpp templates/template_snippets.h
   sentences/import_window.cpp sentences/import_window.h
+  sentences/line_change.cpp sentences/line_change.h
   sentences/line_grid_model.cpp sentences/line_grid_model.h
   sentences/sentence_cell_editor.cpp sentences/sentence_cell_editor.h
   sentences/sentence_manager_window.cpp sentences/sentence_manager_window.h

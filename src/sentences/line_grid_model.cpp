@@ -6,49 +6,50 @@
 
 namespace wordloom {
 
-LineGridModel::LineGridModel(QObject* parent) : ui::GridModel(2, parent) {}
-
-void LineGridModel::Cut(ByteArray bytes) {
-  bytes_ = std::move(bytes);
-  const std::string_view text(bytes_.data(), std::min(bytes_.find('\0'), bytes_.size()));
-  spans_ = LineSpans(text, EmptyLastLine::kLine);
+LineFile CutLineFile(ByteArray bytes) {
+  auto shared = std::make_shared<const ByteArray>(std::move(bytes));
+  const std::string_view text(shared->data(), std::min(shared->find('\0'), shared->size()));
+  std::vector<LineSpan> spans = LineSpans(text, EmptyLastLine::kLine);
+  return {std::move(shared), std::move(spans)};
 }
+
+LineGridModel::LineGridModel(QObject* parent) : ui::GridModel(2, parent) {}
 
 void LineGridModel::Show(ByteArray bytes) {
   beginResetModel();
   typed_.reset();
-  Cut(std::move(bytes));
-  const bool emptyLast = spans_.back().begin == spans_.back().end;
-  rows_ = static_cast<int>(spans_.size()) - (emptyLast ? 1 : 0);
+  file_ = CutLineFile(std::move(bytes));
+  const bool emptyLast = file_.spans.back().begin == file_.spans.back().end;
+  rows_ = static_cast<int>(file_.spans.size()) - (emptyLast ? 1 : 0);
   endResetModel();
 }
 
 Text LineGridModel::Line(int row) const {
-  const LineSpan& span = spans_[static_cast<std::size_t>(row) - 1];
-  return bytes_.substr(span.begin, span.end - span.begin);
+  const LineSpan& span = file_.spans[static_cast<std::size_t>(row) - 1];
+  return file_.bytes->substr(span.begin, span.end - span.begin);
 }
 
-void LineGridModel::LineReplaced(int row, ByteArray bytes) {
+void LineGridModel::LineReplaced(int row, LineFile file) {
   typed_.reset();
-  Cut(std::move(bytes));
+  file_ = std::move(file);
   const QModelIndex cell = index(row, 1);
   emit dataChanged(cell, cell, {Qt::DisplayRole, Qt::EditRole});
 }
 
-void LineGridModel::LinesInserted(int first, int count, ByteArray bytes) {
+void LineGridModel::LinesInserted(int first, int count, LineFile file) {
   beginInsertRows({}, first, first + count - 1);
   typed_.reset();
-  Cut(std::move(bytes));
+  file_ = std::move(file);
   rows_ += count;
   endInsertRows();
 }
 
-void LineGridModel::LinesDeleted(int count, ByteArray bytes) {
+void LineGridModel::LinesDeleted(int count, LineFile file) {
   // Deleted rows may lie anywhere; the view is told once, and the window puts the user
   // back where the rows were.
   beginResetModel();
   typed_.reset();
-  Cut(std::move(bytes));
+  file_ = std::move(file);
   rows_ -= count;
   endResetModel();
 }

@@ -3,6 +3,7 @@
 // million lines costs its bytes and one span a line, nothing per cell.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -13,6 +14,14 @@
 
 namespace wordloom {
 
+// A file's bytes cut into lines as the grid shows them. Cutting a big file takes a while, so
+// a worker that has just written the file cuts it; the grid only takes the result.
+struct LineFile {
+  std::shared_ptr<const ByteArray> bytes;
+  std::vector<LineSpan> spans;  // the lines of the text, the piece after the last CR LF too
+};
+LineFile CutLineFile(ByteArray bytes);
+
 class LineGridModel : public ui::GridModel {
   Q_OBJECT
 
@@ -22,8 +31,10 @@ class LineGridModel : public ui::GridModel {
   // Shows the file: one row a line of its text, as files are read (no row for the empty
   // piece after a final CR LF).
   void Show(ByteArray bytes);
-  // The bytes the rows were made from: the file as the user last saw it.
-  const ByteArray& Bytes() const { return bytes_; }
+  // The bytes the rows were made from: the file as the user last saw it. Shared, so a
+  // worker can compare the file with them while the grid still shows them.
+  const ByteArray& Bytes() const { return *file_.bytes; }
+  std::shared_ptr<const ByteArray> SharedBytes() const { return file_.bytes; }
   int LineCount() const { return rows_; }
   // The bytes of line `row` (1 ...) as shown.
   Text Line(int row) const;
@@ -31,9 +42,9 @@ class LineGridModel : public ui::GridModel {
   // The file now holds `bytes`, written from the rows with the change named. Rows keep
   // their places otherwise: a line emptied at the end stays a row, as the line editor
   // counts lines, so it can be edited again.
-  void LineReplaced(int row, ByteArray bytes);
-  void LinesInserted(int first, int count, ByteArray bytes);
-  void LinesDeleted(int count, ByteArray bytes);
+  void LineReplaced(int row, LineFile file);
+  void LinesInserted(int first, int count, LineFile file);
+  void LinesDeleted(int count, LineFile file);
 
   // A typed text that was not saved leaves the cell, which shows the line again.
   void DropTypedText();
@@ -44,11 +55,8 @@ class LineGridModel : public ui::GridModel {
   bool StoreDataText(int row, int column, const QString& text) override;
 
  private:
-  void Cut(ByteArray bytes);
-
-  ByteArray bytes_;
-  std::vector<LineSpan> spans_;  // the lines of the text, the piece after the last CR LF too
-  int rows_ = 0;                 // spans_.size(), or one less when that piece is not shown
+  LineFile file_ = CutLineFile({});
+  int rows_ = 0;  // file_.spans.size(), or one less when that piece is not shown
   // What the user typed into a cell, until the window has saved it or put the line back.
   std::optional<std::pair<int, QString>> typed_;
 };

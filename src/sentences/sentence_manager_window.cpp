@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
@@ -12,6 +13,7 @@
 #include <algorithm>
 
 #include "sentences/import_window.h"
+#include "sentences/line_change.h"
 #include "sentences/line_grid_model.h"
 #include "sentences/sentence_cell_editor.h"
 #include "sentences/text_entry_window.h"
@@ -182,21 +184,22 @@ LineManagerWindow::LineManagerWindow(LibraryKind kind, QWidget* parent)
   UseSentenceCellEditors(grid_);
   connect(grid_, &ui::Grid::EditBegins, this, &LineManagerWindow::RememberCellText);
   connect(grid_, &ui::Grid::EditEnded, this, &LineManagerWindow::SaveEditedLine);
+  gridEditTriggers_ = grid_->editTriggers();
 
   if (design_.designedSaveButtons) {
     // Every edit is saved when it ends; the two buttons are there as the design has them.
     ui::MakeButton(this, "保存句子1", QStringLiteral("保存句子"), {4, 474, 84, 36});
     ui::MakeButton(this, "保存句子", QStringLiteral("保存句子"), {624, 474, 96, 36});
   }
-  QPushButton* newFile =
+  newFileButton_ =
       ui::MakeButton(this, "按钮_新建文件", QStringLiteral("新建文件"), {92, 474, 72, 36});
-  connect(newFile, &QPushButton::clicked, this, &LineManagerWindow::AskForNewFile);
-  QPushButton* add = ui::MakeButton(this, design_.addButtonName,
-                                    QStringLiteral("添加") + design_.unit, {168, 474, 96, 36});
-  connect(add, &QPushButton::clicked, this, &LineManagerWindow::AskForLines);
-  QPushButton* remove = ui::MakeButton(this, design_.deleteButtonName,
-                                       QStringLiteral("删除") + design_.unit, {268, 474, 96, 36});
-  connect(remove, &QPushButton::clicked, this, &LineManagerWindow::DeleteSelectedLines);
+  connect(newFileButton_, &QPushButton::clicked, this, &LineManagerWindow::AskForNewFile);
+  addButton_ = ui::MakeButton(this, design_.addButtonName, QStringLiteral("添加") + design_.unit,
+                              {168, 474, 96, 36});
+  connect(addButton_, &QPushButton::clicked, this, &LineManagerWindow::AskForLines);
+  deleteButton_ = ui::MakeButton(this, design_.deleteButtonName,
+                                 QStringLiteral("删除") + design_.unit, {268, 474, 96, 36});
+  connect(deleteButton_, &QPushButton::clicked, this, &LineManagerWindow::DeleteSelectedLines);
   importButton_ =
       ui::MakeButton(this, "按钮_导入文本", QStringLiteral("导入文本"), {368, 474, 96, 36});
   importButton_->setToolTip(QStringLiteral("把文本文件（任何常见编码）的各行导入为所选%1的新文件")
@@ -206,6 +209,8 @@ LineManagerWindow::LineManagerWindow(LibraryKind kind, QWidget* parent)
   exportButton_->setToolTip(
       QStringLiteral("把所选%1所有文件的行导出为一个 UTF-8 文本文件").arg(design_.libraryWord));
   connect(exportButton_, &QPushButton::clicked, this, &LineManagerWindow::ExportLibrary);
+  // Says when a change is being written; empty otherwise.
+  status_ = ui::MakeLabel(this, "标签_状态", QString(), {728, 474, 352, 36});
 
   InitLineManager();
 }
@@ -245,6 +250,7 @@ void LineManagerWindow::ShowLibraryFiles() {
 }
 
 void LineManagerWindow::ShowFile(const Text& library, const Text& fileName) {
+  if (changeRunning_) return;  // the change in progress belongs to the file shown
   const auto listed = std::find(libraryNames_.begin(), libraryNames_.end(), library);
   if (listed == libraryNames_.end()) return;
   libraryCombo_->setCurrentIndex(static_cast<int>(listed - libraryNames_.begin()) + 1);
@@ -308,22 +314,29 @@ void LineManagerWindow::SaveEditedLine() {
     return;
   }
 
+  // The typed text stays in the cell while it is written.
   const Text before = lines_->Line(row);
-  std::optional<LineReplacement> outcome;  // none when the file was refused before the edit
-  std::optional<ByteArray> written = ChangeShownFile([&](ByteArray& bytes) {
-    outcome = ReplaceLine(bytes, static_cast<std::size_t>(row), before, *after);
-    return outcome == LineReplacement::kReplaced;
-  });
-  if (written) {
-    lines_->LineReplaced(row, std::move(*written));
-    return;
-  }
-  lines_->DropTypedText();
-  if (outcome == LineReplacement::kNotOneLine) {
-    Warn(QStringLiteral("一个%1只能占一行，不能含有换行符。本次修改未保存。").arg(design_.unit));
-  } else if (outcome == LineReplacement::kLineChanged) {
-    WarnChangedOnDisk();
-  }
+  // None when the file was refused before the edit; written on the worker, read after it.
+  auto outcome = std::make_shared<std::optional<LineReplacement>>();
+  const bool started = ChangeShownFile(
+      [outcome, row, before, after = *after](ByteArray& bytes) {
+        *outcome = ReplaceLine(bytes, static_cast<std::size_t>(row), before, after);
+        return *outcome == LineReplacement::kReplaced;
+      },
+      [outcome, row, unit = design_.unit, description = ShownFileDescription()](
+          const QPointer<LineManagerWindow>& window, std::optional<LineFile> written) {
+        if (written) {
+          if (window) window->lines_->LineReplaced(row, std::move(*written));
+          return;
+        }
+        if (window) window->lines_->DropTypedText();
+        if (*outcome == LineReplacement::kNotOneLine) {
+          Warn(QStringLiteral("一个%1只能占一行，不能含有换行符。本次修改未保存。").arg(unit));
+        } else if (*outcome == LineReplacement::kLineChanged) {
+          WarnChangedOnDisk(description);
+        }
+      });
+  if (!started) lines_->DropTypedText();
 }
 
 void LineManagerWindow::AskForNewFile() {
@@ -387,10 +400,11 @@ void LineManagerWindow::AskForLines() {
   const int after = LastSelectedRow();
   const QString where =
       after > 0 ? QStringLiteral("第 %1 行之后").arg(after) : QStringLiteral("文件末尾");
-  ui::OpenWindowModal(new TextEntryWindow(
+  lineEntry_ = new TextEntryWindow(
       this, QStringLiteral("添加") + design_.unit,
       QStringLiteral("每行一个%1，加在%2；可以一次粘贴多行，空行不计。").arg(design_.unit, where),
-      TextEntryWindow::Entry::kLines, [this](const QString& typed) { return AddLines(typed); }));
+      TextEntryWindow::Entry::kLines, [this](const QString& typed) { return AddLines(typed); });
+  ui::OpenWindowModal(lineEntry_);
 }
 
 bool LineManagerWindow::AddLines(const QString& typed) {
@@ -413,28 +427,40 @@ bool LineManagerWindow::AddLines(const QString& typed) {
 
   const int after = LastSelectedRow();
   const int first = (after > 0 ? after : lines_->LineCount()) + 1;
-  std::optional<LineEdit> outcome;
-  std::optional<ByteArray> written = ChangeShownFile([&](ByteArray& bytes) {
-    outcome = InsertLines(bytes, static_cast<std::size_t>(first), lines);
-    return outcome == LineEdit::kDone;
-  });
-  if (!written) {
-    if (outcome == LineEdit::kNotOneLine) {
-      Warn(QStringLiteral("新的%1会与文件中已有的行连在一起（文件的最后一行以半个字符结束），"
-                          "没有添加任何%1。")
-               .arg(design_.unit));
-    }
-    return false;
-  }
   const int count = static_cast<int>(lines.size());
-  lines_->LinesInserted(first, count, std::move(*written));
-  const QModelIndex top = lines_->index(first, kLineColumn);
-  grid_->selectionModel()->select(
-      QItemSelection(top, lines_->index(first + count - 1, kLineColumn)),
-      QItemSelectionModel::ClearAndSelect);
-  grid_->selectionModel()->setCurrentIndex(top, QItemSelectionModel::NoUpdate);
-  grid_->scrollTo(top);
-  return true;
+  auto outcome = std::make_shared<std::optional<LineEdit>>();
+  // The entry window waits, disabled, while the lines are written: it closes when they
+  // are, and keeps them for the user to mend after a refusal.
+  const QPointer<QDialog> entry = lineEntry_;
+  if (entry) entry->setEnabled(false);
+  const bool started = ChangeShownFile(
+      [outcome, first, lines = std::move(lines)](ByteArray& bytes) {
+        *outcome = InsertLines(bytes, static_cast<std::size_t>(first), lines);
+        return *outcome == LineEdit::kDone;
+      },
+      [outcome, first, count, unit = design_.unit, entry](const QPointer<LineManagerWindow>& window,
+                                                          std::optional<LineFile> written) {
+        if (entry) entry->setEnabled(true);
+        if (!written) {
+          if (*outcome == LineEdit::kNotOneLine) {
+            Warn(QStringLiteral("新的%1会与文件中已有的行连在一起（文件的最后一行以半个字符结束），"
+                                "没有添加任何%1。")
+                     .arg(unit));
+          }
+          return;
+        }
+        if (entry) entry->accept();
+        if (!window) return;
+        window->lines_->LinesInserted(first, count, std::move(*written));
+        const QModelIndex top = window->lines_->index(first, kLineColumn);
+        window->grid_->selectionModel()->select(
+            QItemSelection(top, window->lines_->index(first + count - 1, kLineColumn)),
+            QItemSelectionModel::ClearAndSelect);
+        window->grid_->selectionModel()->setCurrentIndex(top, QItemSelectionModel::NoUpdate);
+        window->grid_->scrollTo(top);
+      });
+  if (!started && entry) entry->setEnabled(true);
+  return false;
 }
 
 void LineManagerWindow::DeleteSelectedLines() {
@@ -453,18 +479,26 @@ void LineManagerWindow::DeleteSelectedLines() {
   if (!ui::Ask(QStringLiteral("是否删除选中的 %1 个%2？").arg(numbers.size()).arg(design_.unit))) {
     return;
   }
-  std::optional<ByteArray> written = ChangeShownFile(
-      [&](ByteArray& bytes) { return DeleteLines(bytes, numbers) == LineEdit::kDone; });
-  if (!written) return;
-  // The user stays where the lines were: same scroll position, the line after them current.
-  const int scrolled = grid_->verticalScrollBar()->value();
-  lines_->LinesDeleted(static_cast<int>(numbers.size()), std::move(*written));
-  grid_->verticalScrollBar()->setValue(scrolled);
-  const int next = std::min(static_cast<int>(numbers.front()), lines_->LineCount());
-  if (next >= 1) {
-    grid_->selectionModel()->setCurrentIndex(lines_->index(next, kLineColumn),
-                                             QItemSelectionModel::NoUpdate);
-  }
+  const int count = static_cast<int>(numbers.size());
+  const int front = static_cast<int>(numbers.front());
+  ChangeShownFile(
+      [numbers = std::move(numbers)](ByteArray& bytes) {
+        return DeleteLines(bytes, numbers) == LineEdit::kDone;
+      },
+      [count, front](const QPointer<LineManagerWindow>& window, std::optional<LineFile> written) {
+        if (!written || !window) return;
+        // The user stays where the lines were: same scroll position, the line after them
+        // current.
+        ui::Grid* grid = window->grid_;
+        const int scrolled = grid->verticalScrollBar()->value();
+        window->lines_->LinesDeleted(count, std::move(*written));
+        grid->verticalScrollBar()->setValue(scrolled);
+        const int next = std::min(front, window->lines_->LineCount());
+        if (next >= 1) {
+          grid->selectionModel()->setCurrentIndex(window->lines_->index(next, kLineColumn),
+                                                  QItemSelectionModel::NoUpdate);
+        }
+      });
 }
 
 void LineManagerWindow::ImportTexts() {
@@ -631,30 +665,59 @@ void LineManagerWindow::ReportExport(const Text& library, const Text& outPath,
 }
 
 void LineManagerWindow::SetTransfersEnabled(bool enabled) {
-  importButton_->setEnabled(enabled);
-  exportButton_->setEnabled(enabled);
+  transfersRunning_ = !enabled;
+  EnableControls();
 }
 
-std::optional<ByteArray> LineManagerWindow::ChangeShownFile(
-    const std::function<bool(ByteArray&)>& edit) {
-  FileRewrite rewrite = RewriteShownFile(ShownFilePath(), lines_->Bytes(), edit);
-  if (rewrite.status.error == kChangedOnDisk) {
-    WarnChangedOnDisk();
-    return std::nullopt;
+bool LineManagerWindow::ChangeShownFile(std::function<bool(ByteArray&)> edit, ChangeFinish finish) {
+  const QString description = ShownFileDescription();
+  SetChangeRunning(true);
+  const bool started =
+      StartLineChange(ShownFilePath(), lines_->SharedBytes(), std::move(edit),
+                      [window = QPointer<LineManagerWindow>(this), description,
+                       finish = std::move(finish)](LineChangeEnd& end) {
+                        if (window) window->SetChangeRunning(false);
+                        // Warned even when the window has closed: the user must learn the change is
+                        // lost.
+                        if (end.status.error == kChangedOnDisk) {
+                          WarnChangedOnDisk(description);
+                        } else if (!end.status) {
+                          // The write is atomic: the file still holds what it held.
+                          Warn(QStringLiteral("无法写入%1（%2），本次修改未保存。")
+                                   .arg(description, ui::FileErrorReason(end.status.error)));
+                        }
+                        finish(window, std::move(end.file));
+                      });
+  if (!started) {
+    SetChangeRunning(false);
+    Warn(QStringLiteral("无法启动保存修改的线程，本次修改未保存，请稍后再试。"));
   }
-  if (!rewrite.status) {
-    // The write is atomic: the file still holds what it held.
-    Warn(QStringLiteral("无法写入%1（%2），本次修改未保存。")
-             .arg(ShownFileDescription(), ui::FileErrorReason(rewrite.status.error)));
-    return std::nullopt;
-  }
-  if (!rewrite.written) return std::nullopt;
-  return std::move(rewrite.bytes);
+  return started;
 }
 
-void LineManagerWindow::WarnChangedOnDisk() const {
+void LineManagerWindow::SetChangeRunning(bool running) {
+  changeRunning_ = running;
+  status_->setText(
+      running ? QStringLiteral("正在保存对文件“%1”的修改……").arg(ui::DisplayName(shownFileName_))
+              : QString());
+  EnableControls();
+}
+
+// While a change is written nothing may start another one or show another file; import
+// and export wait for it too, and for each other.
+void LineManagerWindow::EnableControls() {
+  for (QWidget* control : std::initializer_list<QWidget*>{libraryCombo_, fileList_, newFileButton_,
+                                                          addButton_, deleteButton_}) {
+    control->setEnabled(!changeRunning_);
+  }
+  grid_->setEditTriggers(changeRunning_ ? QAbstractItemView::NoEditTriggers : gridEditTriggers_);
+  importButton_->setEnabled(!changeRunning_ && !transfersRunning_);
+  exportButton_->setEnabled(!changeRunning_ && !transfersRunning_);
+}
+
+void LineManagerWindow::WarnChangedOnDisk(const QString& fileDescription) {
   Warn(QStringLiteral("%1打开之后已在别处被修改。本次修改未保存，请重新打开该文件。")
-           .arg(ShownFileDescription()));
+           .arg(fileDescription));
 }
 
 bool LineManagerWindow::ChosenLibrary(Text& name) const {

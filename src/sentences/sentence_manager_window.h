@@ -1,11 +1,14 @@
 // The sentence manager and its twin for keywords: choose a library, open one of its files
 // in the grid and edit single lines in place, add lines (one, or a pasted block), delete
 // the selected ones, start a new file, import text files as new files, or export the
-// library as one UTF-8 file. Every change goes to the file at once and touches only the
-// lines it means; a file changed elsewhere since it was shown is never overwritten.
+// library as one UTF-8 file. Every change goes to the file at once (on a worker, the window
+// stays responsive) and touches only the lines it means; a file changed elsewhere since it
+// was shown is never overwritten.
 #pragma once
 
+#include <QAbstractItemView>
 #include <QDialog>
+#include <QPointer>
 
 #include <functional>
 #include <memory>
@@ -18,6 +21,7 @@
 #include "store/resource_store.h"
 
 class QComboBox;
+class QLabel;
 class QListWidget;
 class QPushButton;
 
@@ -27,6 +31,7 @@ namespace ui {
 class Grid;
 }
 class LineGridModel;
+struct LineFile;
 struct LineManagerDesign;
 
 class LineManagerWindow : public QDialog {
@@ -49,6 +54,7 @@ class LineManagerWindow : public QDialog {
   void AskForNewFile();
   bool CreateLibraryFile(const QString& typedName);
   void AskForLines();
+  // Starts adding the typed lines; the entry window closes once they are written.
   bool AddLines(const QString& typed);
   void DeleteSelectedLines();
 
@@ -64,11 +70,18 @@ class LineManagerWindow : public QDialog {
   void ReportExport(const Text& library, const Text& outPath, const import::ExportOutcome& done);
   void SetTransfersEnabled(bool enabled);
 
-  // Rewrites the shown file with `edit` applied to the bytes the grid shows. The bytes
-  // now on disk; nothing when `edit` declined, or after a warning when the file changed
-  // since it was shown or could not be read or written.
-  std::optional<ByteArray> ChangeShownFile(const std::function<bool(ByteArray&)>& edit);
-  void WarnChangedOnDisk() const;
+  // Rewrites the shown file with `edit` applied to the bytes the grid shows, on a worker;
+  // meanwhile the controls that could start another change are disabled. When it is done,
+  // on the user-interface thread, a file changed since it was shown or that could not be
+  // read or written is warned about, and `finish` gets the file now on disk (nothing when
+  // `edit` declined or after such a warning) and the window, null once it has closed.
+  // False, after a warning, when the worker could not start.
+  using ChangeFinish =
+      std::function<void(const QPointer<LineManagerWindow>& window, std::optional<LineFile> file)>;
+  bool ChangeShownFile(std::function<bool(ByteArray&)> edit, ChangeFinish finish);
+  void SetChangeRunning(bool running);
+  void EnableControls();
+  static void WarnChangedOnDisk(const QString& fileDescription);
   bool ChosenLibrary(Text& name) const;
   Text ShownFilePath() const;
   QString ShownFileDescription() const;
@@ -80,8 +93,17 @@ class LineManagerWindow : public QDialog {
   QListWidget* fileList_ = nullptr;
   ui::Grid* grid_ = nullptr;
   LineGridModel* lines_ = nullptr;
+  QPushButton* newFileButton_ = nullptr;
+  QPushButton* addButton_ = nullptr;
+  QPushButton* deleteButton_ = nullptr;
   QPushButton* importButton_ = nullptr;
   QPushButton* exportButton_ = nullptr;
+  QLabel* status_ = nullptr;
+  QPointer<QDialog> lineEntry_;  // the window the lines to add are typed into
+  QAbstractItemView::EditTriggers gridEditTriggers_;
+
+  bool changeRunning_ = false;     // a change to the shown file is being written
+  bool transfersRunning_ = false;  // an import or an export is running
 
   TextArray libraryNames_;  // combo item k (k >= 1) shows member k - 1
   TextArray fileNames_;     // file item numbered k shows member k - 1

@@ -1,6 +1,7 @@
 // Filling a library from the sentence manager and its keyword twin: new files, added and
 // deleted lines, each landing in the file exactly, line for line with the grid.
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -61,7 +62,13 @@ class LineEditingTest : public testing::WindowTest,
     ASSERT_NE(entry, nullptr);
     testing::Find<QPlainTextEdit>(entry, "编辑框_输入")->setPlainText(block);
     testing::Click(testing::Find<QPushButton>(entry, "按钮_确定"));
+    WaitUntilWritten();
   }
+  // Changes are written on a worker; the status is empty again once one is done.
+  void WaitUntilWritten() const {
+    ASSERT_TRUE(testing::WaitFor([&] { return Status().isEmpty(); }, 60000));
+  }
+  QString Status() const { return testing::Find<QLabel>(window, "标签_状态")->text(); }
   void NewFile(const QString& name) {
     testing::Click(testing::Find<QPushButton>(window, "按钮_新建文件"));
     QWidget* entry = testing::OpenWindow("wordloom::TextEntryWindow");
@@ -80,6 +87,7 @@ class LineEditingTest : public testing::WindowTest,
     Select(rows);
     messages.Answer(answer);
     testing::Click(Button("按钮_删除%1"));
+    WaitUntilWritten();
   }
   QStringList Column(int column) const {
     QStringList texts;
@@ -193,6 +201,7 @@ TEST_P(LineEditingTest, ACharacterGbkCannotHoldIsNamedAndNothingIsAdded) {
   QWidget* entry = testing::OpenWindow("wordloom::TextEntryWindow");
   testing::Find<QPlainTextEdit>(entry, "编辑框_输入")->setPlainText(QStringLiteral("\n \n"));
   testing::Click(testing::Find<QPushButton>(entry, "按钮_确定"));
+  WaitUntilWritten();
   EXPECT_EQ(Saved(), "a\r\n \r\n") << "a line of a space is no empty line";
   EXPECT_FALSE(EntryOpen());
 }
@@ -228,6 +237,59 @@ TEST_P(LineEditingTest, ANewFileIsCreatedNeverOverwrittenAndOpened) {
   // A name that already ends in .txt gets no second one.
   NewFile(QStringLiteral("c.txt"));
   EXPECT_TRUE(store.Exists(K().Lib("旅游/c.txt")));
+}
+
+// Changes are written on a worker. The test holds the store lock, so the worker waits for it
+// in the middle of the change: the window still handles events, nothing that could start
+// another change or show another file is enabled, and the status says what is going on.
+// Closing the window then loses nothing.
+TEST_P(LineEditingTest, AChangeRunsOnAWorkerAndOutlivesTheWindow) {
+  OpenFile("a\r\nb\r\n");
+  std::vector<QWidget*> blocked{combo, files, Button("按钮_添加%1"), Button("按钮_删除%1")};
+  for (const char* name : {"按钮_新建文件", "按钮_导入文本", "按钮_导出"}) {
+    blocked.push_back(testing::Find<QPushButton>(window, name));
+  }
+  ResourceStore::UnderStoreLock([&] {
+    Select({1});
+    messages.Answer(ui::kAnswerOk);
+    testing::Click(Button("按钮_删除%1"));
+    QTest::qWait(50);
+    EXPECT_TRUE(Status().contains(QStringLiteral("a.txt"))) << Status().toStdString();
+    for (QWidget* control : blocked)
+      EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
+    EXPECT_EQ(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
+    EXPECT_EQ(Saved(), "a\r\nb\r\n");
+    return FileStatus::Done();
+  });
+  WaitUntilWritten();
+  EXPECT_EQ(Saved(), "b\r\n");
+  ExpectGridShowsTheFile();
+  for (QWidget* control : blocked)
+    EXPECT_TRUE(control->isEnabled()) << control->objectName().toStdString();
+  EXPECT_NE(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
+
+  // No worker: a warning, the file untouched, the typed lines kept.
+  ui::SetThreadStartFailureForTesting(true);
+  Add(QStringLiteral("x"));
+  ui::SetThreadStartFailureForTesting(false);
+  EXPECT_EQ(Saved(), "b\r\n");
+  EXPECT_TRUE(EntryOpen());
+  EXPECT_TRUE(messages.Last().text.contains(QStringLiteral("无法启动")));
+  EXPECT_TRUE(Button("按钮_添加%1")->isEnabled());
+
+  // The lines typed, confirmed, and the window closed before they are written.
+  ResourceStore::UnderStoreLock([&] {
+    QWidget* entry = testing::OpenWindow("wordloom::TextEntryWindow");
+    testing::Find<QPlainTextEdit>(entry, "编辑框_输入")->setPlainText(QStringLiteral("c"));
+    testing::Click(testing::Find<QPushButton>(entry, "按钮_确定"));
+    EXPECT_FALSE(entry->isEnabled()) << "the entry waits for the write";
+    window->close();
+    QTest::qWait(50);
+    return FileStatus::Done();
+  });
+  ASSERT_TRUE(testing::WaitFor([&] { return Saved() == "b\r\nc\r\n" && !EntryOpen(); }));
+  EXPECT_TRUE(window.isNull());
+  EXPECT_EQ(messages.Seen().size(), 2u) << "the question and the failed start only";
 }
 
 TEST_P(LineEditingTest, AddingNeedsAnOpenFile) {

@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
+#include <QLabel>
 #include <QPushButton>
 
 #include "app/main_window.h"
@@ -70,9 +71,15 @@ class SentenceManagerTest : public testing::WindowTest {
     commit.setCommitString(text);
     QApplication::sendEvent(editor, &commit);
   }
-  static void Finish(QWidget* editor, Qt::Key key = Qt::Key_Return) {
+  // Ends the edit; its change is written on a worker, and this waits for it.
+  void Finish(QWidget* editor, Qt::Key key = Qt::Key_Return) const {
     QTest::keyClick(editor, key);
     QCoreApplication::processEvents();
+    WaitUntilWritten();
+  }
+  void WaitUntilWritten() const {
+    ASSERT_TRUE(testing::WaitFor(
+        [&] { return testing::Find<QLabel>(window, "标签_状态")->text().isEmpty(); }, 60000));
   }
   void Edit(int row, const QString& text) {
     SentenceCellEditor* editor = StartEditing(row);
@@ -172,6 +179,7 @@ TEST_F(SentenceManagerTest, LeavingTheCellForAnotherSavesTheCellThatWasEdited) {
   const QPoint second = grid->visualRect(grid->model()->index(2, 1)).center();
   QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, second);
   QCoreApplication::processEvents();
+  WaitUntilWritten();
   EXPECT_EQ(Saved(), G("甲\r\nb\r\n"));
   // Tab moves the current cell on before the end of the edit is announced.
   editor = StartEditing(2);
