@@ -48,10 +48,10 @@ int main(int argc, char* argv[]) {
     window.show();
     status = QApplication::exec();
     // A generation or a batch still running writes into a window (a batch whose window
-    // closed has been told to stop), and a store check still reads the store: let them
-    // finish first.
+    // closed has been told to stop), a store check still reads the store, and a change to a
+    // library file, an import or an export may still be writing one: let them finish first.
     while (wordloom::RunningGenerations() > 0 || wordloom::RunningBatches() > 0 ||
-           wordloom::RunningStoreChecks() > 0) {
+           wordloom::RunningStoreChecks() > 0 || wordloom::ui::RunningThreads() > 0) {
       QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
       QThread::msleep(5);
     }

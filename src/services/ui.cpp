@@ -189,15 +189,24 @@ bool CopyTextToClipboard(const QString& text) {
   return true;
 }
 
+static std::atomic<int> gRunningThreads{0};
+
 bool StartThread(std::function<void()> routine) {
   if (gFailThreadStarts.load()) return false;
+  gRunningThreads.fetch_add(1);
   try {
-    std::thread(std::move(routine)).detach();
+    std::thread([routine = std::move(routine)] {
+      routine();
+      gRunningThreads.fetch_sub(1);
+    }).detach();
     return true;
   } catch (const std::system_error&) {
+    gRunningThreads.fetch_sub(1);
     return false;
   }
 }
+
+int RunningThreads() { return gRunningThreads.load(); }
 
 void SetThreadStartFailureForTesting(bool fail) { gFailThreadStarts.store(fail); }
 

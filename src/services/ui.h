@@ -74,6 +74,9 @@ bool CopyTextToClipboard(const QString& text);
 
 // Runs the routine on a new thread that nobody waits for; false when it could not start.
 bool StartThread(std::function<void()> routine);
+// How many of those threads are still running: the program waits for them at exit, since
+// they may be writing a store file.
+int RunningThreads();
 // Tests make the next thread starts fail.
 void SetThreadStartFailureForTesting(bool fail);
 

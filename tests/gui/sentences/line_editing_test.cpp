@@ -285,9 +285,11 @@ TEST_P(LineEditingTest, AChangeRunsOnAWorkerAndOutlivesTheWindow) {
     EXPECT_FALSE(entry->isEnabled()) << "the entry waits for the write";
     window->close();
     QTest::qWait(50);
+    EXPECT_GT(ui::RunningThreads(), 0) << "what the program waits for at exit";
     return FileStatus::Done();
   });
   ASSERT_TRUE(testing::WaitFor([&] { return Saved() == "b\r\nc\r\n" && !EntryOpen(); }));
+  EXPECT_TRUE(testing::WaitFor([] { return ui::RunningThreads() == 0; }));
   EXPECT_TRUE(window.isNull());
   EXPECT_EQ(messages.Seen().size(), 2u) << "the question and the failed start only";
 }
