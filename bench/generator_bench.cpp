@@ -56,9 +56,10 @@ void CountArticles(benchmark::State& state, std::size_t bytes) {
 
 // Articles in a row from one generator, as a batch makes them: files read once, then drawn
 // from memory.
-void BM_Generate(benchmark::State& state) {
+void GenerateInARow(benchmark::State& state, bool noRepeatedSentences) {
   const Text templateText = UseStore(state);
   ArticleGenerator generator;
+  generator.SetNoRepeatedSentences(noRepeatedSentences);
   SeedRandom(1);
   benchmark::DoNotOptimize(generator.Generate(templateText));  // reads the store
   std::size_t bytes = 0;
@@ -69,6 +70,8 @@ void BM_Generate(benchmark::State& state) {
   }
   CountArticles(state, bytes);
 }
+
+void BM_Generate(benchmark::State& state) { GenerateInARow(state, false); }
 BENCHMARK(BM_Generate)
     ->ArgNames({"sentences", "synonyms", "libraries"})
     ->Args({100000, 0, 0})
@@ -84,20 +87,7 @@ BENCHMARK(BM_Generate)
 
 // The same batch with no repeated sentences in an article: the cost of the option is the
 // ratio of the two benchmarks on the same store.
-void BM_GenerateNoRepeat(benchmark::State& state) {
-  const Text templateText = UseStore(state);
-  ArticleGenerator generator;
-  generator.SetNoRepeatedSentences(true);
-  SeedRandom(1);
-  benchmark::DoNotOptimize(generator.Generate(templateText));  // reads the store
-  std::size_t bytes = 0;
-  for (auto _ : state) {
-    Text article = generator.Generate(templateText);
-    bytes += article.size();
-    benchmark::DoNotOptimize(article);
-  }
-  CountArticles(state, bytes);
-}
+void BM_GenerateNoRepeat(benchmark::State& state) { GenerateInARow(state, true); }
 BENCHMARK(BM_GenerateNoRepeat)
     ->ArgNames({"sentences", "synonyms", "libraries"})
     ->Args({100000, 0, 0})

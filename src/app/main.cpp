@@ -10,8 +10,6 @@
 #include <string_view>
 
 #include "app/main_window.h"
-#include "app/store_check_window.h"
-#include "batch/batch_window.h"
 #include "services/environment.h"
 #include "services/ui.h"
 #include "services/version.h"
@@ -47,11 +45,10 @@ int main(int argc, char* argv[]) {
     wordloom::MainWindow window;
     window.show();
     status = QApplication::exec();
-    // A generation or a batch still running writes into a window (a batch whose window
-    // closed has been told to stop), a store check still reads the store, and a change to a
-    // library file, an import or an export may still be writing one: let them finish first.
-    while (wordloom::RunningGenerations() > 0 || wordloom::RunningBatches() > 0 ||
-           wordloom::RunningStoreChecks() > 0 || wordloom::ui::RunningThreads() > 0) {
+    // A worker still running may write into a window (a batch whose window closed has been
+    // told to stop), read the store (a store check) or write a library file (a change, an
+    // import, an export): let them finish first.
+    while (wordloom::ui::RunningThreads() > 0) {
       QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
       QThread::msleep(5);
     }

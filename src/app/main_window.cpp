@@ -9,8 +9,6 @@
 #include <QTextDocument>
 #include <QThread>
 
-#include <atomic>
-
 #include "app/advertisement.h"
 #include "app/prepared_document.h"
 #include "app/preview_window.h"
@@ -26,16 +24,12 @@
 namespace wordloom {
 namespace {
 
-std::atomic<int> gRunningGenerations{0};
-
 const QString& TemplatePrompt() {
   static const QString prompt = QStringLiteral("请选择模版");
   return prompt;
 }
 
 }  // namespace
-
-int RunningGenerations() { return gRunningGenerations.load(); }
 
 QPushButton* MainWindow::AddToolButton(ToolSlot slot, const char* designName,
                                        const QString& caption) {
@@ -135,9 +129,7 @@ void MainWindow::TemplateChosen(int index) {
 
 void MainWindow::StartGeneration() {
   generateButton_->setEnabled(false);
-  ++gRunningGenerations;
   if (!ui::StartThread([this] { GenerationWorker(); })) {
-    --gRunningGenerations;
     generateButton_->setEnabled(true);
     ui::Warn(QStringLiteral("无法启动生成文章的线程，请稍后再试。"));
   }
@@ -184,7 +176,6 @@ void MainWindow::GenerationWorker() {
   ui::RunOnUiThread([&] {
     if (window) generateButton_->setEnabled(true);
   });
-  --gRunningGenerations;
 }
 
 void MainWindow::CopyArticle() {

@@ -54,7 +54,4 @@ class MainWindow : public QWidget {
   Text selectedTemplateName_;
 };
 
-// Every generation still running (the program waits for them before it ends).
-int RunningGenerations();
-
 }  // namespace wordloom

@@ -60,6 +60,35 @@ std::string JoinChain(std::size_t length, Link&& link) {
   return out;
 }
 
+// A text of `bytes` holding the tags at their worst: each tag of a library after `after`
+// replaced by its library's longest expansion; and the tag that adds the most (above
+// `topAbove`).
+struct Growth {
+  double bytes = 0;
+  std::int32_t top = -1;
+  std::uint32_t topCount = 0;
+};
+
+Growth WorstGrowth(const PassModel& model, const LibraryBounds& bounds, const PatternCounts& tags,
+                   double bytes, std::int32_t after, double topAbove) {
+  Growth growth{bytes};
+  double topTerm = topAbove;
+  for (const auto& [pattern, count] : tags) {
+    const std::int32_t library = model.libraryOfPattern[pattern];
+    if (library <= after) continue;
+    const auto l = static_cast<std::size_t>(library);
+    const double term =
+        count * (bounds.bytes[l] - static_cast<double>(model.libraries[l].tagBytes));
+    growth.bytes += term;
+    if (term > topTerm) {
+      topTerm = term;
+      growth.top = library;
+      growth.topCount = count;
+    }
+  }
+  return growth;
+}
+
 }  // namespace
 
 LibraryBounds BoundLibraries(const PassModel& model) {
@@ -76,26 +105,13 @@ LibraryBounds BoundLibraries(const PassModel& model) {
     if (library.maxLineBytes == 0) continue;  // no line: the tag becomes empty text
     double best = static_cast<double>(library.plainLineBytes);
     for (const auto& [tags, lineBytes] : library.tagLines) {
-      double bytes = static_cast<double>(lineBytes);
-      double topTerm = -1;
-      std::int32_t topChild = -1;
-      std::uint32_t topPer = 0;
-      for (const auto& [pattern, count] : tags) {
-        const std::int32_t target = model.libraryOfPattern[pattern];
-        if (target <= static_cast<std::int32_t>(l)) continue;
-        const auto t = static_cast<std::size_t>(target);
-        const double term = count * (bounds.bytes[t] - static_cast<double>(libraries[t].tagBytes));
-        bytes += term;
-        if (term > topTerm) {
-          topTerm = term;
-          topChild = target;
-          topPer = count;
-        }
-      }
-      if (bytes > best) {
-        best = bytes;
-        bounds.child[l] = topChild;
-        bounds.per[l] = topPer;
+      // Even a tag that adds nothing can be the one the chain names for this line.
+      const Growth growth = WorstGrowth(model, bounds, tags, static_cast<double>(lineBytes),
+                                        static_cast<std::int32_t>(l), -1);
+      if (growth.bytes > best) {
+        best = growth.bytes;
+        bounds.child[l] = growth.top;
+        bounds.per[l] = growth.topCount;
       }
     }
     bounds.bytes[l] = std::max(best, 0.0);
@@ -111,23 +127,12 @@ Expansion EstimateExpansion(const PassModel& model, const LibraryBounds& bounds,
   const double limit = static_cast<double>(limitBytes);
 
   // The article after the tag passes: every tag of the template at its worst.
-  double bytes = static_cast<double>(templateBytes);
-  std::int32_t topLibrary = -1;
-  std::uint32_t topCount = 0;
-  double topTerm = 0;
-  for (const auto& [pattern, count] : occurrences) {
-    const std::int32_t library = model.libraryOfPattern[pattern];
-    if (library < 0) continue;
-    const auto l = static_cast<std::size_t>(library);
-    const double term = count * (bounds.bytes[l] - static_cast<double>(libraries[l].tagBytes));
-    bytes += term;
-    if (term > topTerm) {
-      topTerm = term;
-      topLibrary = library;
-      topCount = count;
-    }
-  }
-  bytes = std::max(bytes, 0.0);
+  // Only a tag that lengthens the text leads a chain.
+  const Growth tagGrowth =
+      WorstGrowth(model, bounds, occurrences, static_cast<double>(templateBytes), -1, 0);
+  const std::int32_t topLibrary = tagGrowth.top;
+  const std::uint32_t topCount = tagGrowth.topCount;
+  double bytes = std::max(tagGrowth.bytes, 0.0);
 
   // How many occurrences of each library's tag its visit can meet, at most: the template's,
   // and those the lines of earlier libraries bring in. It tells which libraries the template

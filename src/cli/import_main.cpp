@@ -97,8 +97,8 @@ void ListUnmappable(const std::string& file, const ImportSource& source, bool dr
     }
     std::fprintf(stderr, "%s:%zu: %s %s: %s\n", file.c_str(), line.sourceLine,
                  dropped ? "dropped" : "skipped, GBK cannot hold",
-                 import::Utf16ToUtf8(line.characters).c_str(),
-                 import::Utf16ToUtf8(line.text).c_str());
+                 Utf16ToReadableUtf8(line.characters).c_str(),
+                 Utf16ToReadableUtf8(line.text).c_str());
   }
 }
 

@@ -230,39 +230,4 @@ DecodedSource DecodeSource(std::string_view bytes, const SourceEncoding& encodin
   return DecodeWithIconv(text, encoding.name);
 }
 
-std::string Utf16ToUtf8(std::u16string_view u) {
-  std::string out;
-  out.reserve(u.size() * 3);
-  auto put = [&out](char32_t c) {
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-  };
-  for (std::size_t i = 0; i < u.size(); ++i) {
-    const char16_t c = u[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < u.size() && u[i + 1] >= 0xDC00 &&
-        u[i + 1] <= 0xDFFF) {
-      put(0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (u[i + 1] - 0xDC00));
-      ++i;
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
-      put(kReplacement);
-    } else {
-      put(c);
-    }
-  }
-  return out;
-}
-
 }  // namespace wordloom::import

@@ -40,7 +40,4 @@ DecodedSource DecodeSource(std::string_view bytes, const SourceEncoding& encodin
 // beyond U+10FFFF).
 bool IsValidUtf8(std::string_view bytes);
 
-// Unicode to UTF-8; a lone surrogate becomes U+FFFD.
-std::string Utf16ToUtf8(std::u16string_view text);
-
 }  // namespace wordloom::import

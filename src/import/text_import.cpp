@@ -233,7 +233,7 @@ std::string GbkToUtf8(const Text& text, std::size_t& replacedBytes) {
       ++replacedBytes;
     }
   }
-  return Utf16ToUtf8(unicode);
+  return Utf16ToReadableUtf8(unicode);
 }
 
 ExportOutcome ExportLibrary(LibraryKind kind, const Text& library, const Text& outPath) {

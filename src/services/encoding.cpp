@@ -370,6 +370,8 @@ std::string NameToReadableUtf8(std::string_view name) {
   return IsAscii(name) ? std::string(name) : EncodeUtf8Escaping(DecodeName(name), true);
 }
 
+std::string Utf16ToReadableUtf8(std::u16string_view text) { return EncodeUtf8Escaping(text, true); }
+
 std::size_t FirstUndecodableByte(std::string_view text) {
   const auto& t = Cp936();
   const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());

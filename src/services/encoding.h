@@ -41,6 +41,8 @@ std::string TextToUtf8(std::string_view text);
 // for every byte that does not decode. Contents by the content codec, names by the name codec.
 std::string ContentToReadableUtf8(std::string_view text);
 std::string NameToReadableUtf8(std::string_view name);
+// The same for UTF-16 (a lone surrogate becomes U+FFFD).
+std::string Utf16ToReadableUtf8(std::u16string_view text);
 
 // The index of the first byte that the content codec cannot decode (it would show as an
 // escape), or std::string_view::npos when every byte decodes.

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "import/text_import.h"
+#include "services/encoding.h"
 
 namespace wordloom::import {
 namespace {
@@ -28,7 +29,7 @@ std::string Encode(std::string_view utf8, const char* encoding) {
 
 std::string Decoded(std::string_view bytes) {
   const SourceEncoding encoding = DetectEncoding(bytes);
-  return Utf16ToUtf8(DecodeSource(bytes, encoding).text);
+  return Utf16ToReadableUtf8(DecodeSource(bytes, encoding).text);
 }
 
 constexpr std::string_view kPoem = "春眠不觉晓，处处闻啼鸟。\n夜来风雨声，花落知多少。\n";
