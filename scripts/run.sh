@@ -7,6 +7,6 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DWORDLOOM_BUILD_TESTS=OFF >/dev/null
-cmake --build build --target wordloom wordloom-generate
+cmake --build build --target wordloom wordloom-generate wordloom-import wordloom-check
 
 exec build/wordloom "$@"
